@@ -1,0 +1,8 @@
+#include "platform/event_pump.h"
+
+#include <QCoreApplication>
+
+void QtEventPump::yieldEvents()
+{
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,9 @@
+#include "platform/url_opener.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+void DesktopUrlOpener::open(const QString &address)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}

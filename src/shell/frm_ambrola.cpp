@@ -1,0 +1,140 @@
+#include "shell/frm_ambrola.h"
+
+#include "mainwin/frm_resource.h"
+#include "platform/process_control.h"
+#include "platform/tray_icon.h"
+#include "shell/about_window.h"
+#include "shell/app_icon.h"
+#include "shell/app_state.h"
+#include "shell/help_window.h"
+
+#include <QMenu>
+
+frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
+    : mnuPopup(new QMenu(QStringLiteral("SysTray Popup Menu"))),
+      mnuGrabbing(mnuPopup->addAction(QStringLiteral("&Picture Grabbing"))),
+      Sep2(mnuPopup->addSeparator()), mnuHelp(mnuPopup->addAction(QStringLiteral("&Help"))),
+      mnuAbout(mnuPopup->addAction(QStringLiteral("A&bout..."))),
+      mnuExit(mnuPopup->addAction(QStringLiteral("E&xit"))), state_(state), services_(services)
+{
+    connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
+    connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmAmbrola::mnuAbout_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmAmbrola::mnuExit_Click);
+
+    const Timings &t = state_.timings;
+    const std::pair<QTimer *, int> timers[] = {
+        {&tmrGrabbing, t.GrabbingMs},
+        {&tmrAlarm, t.AlarmMs},
+        {&tmrRefreshThumbView, t.RefreshThumbViewMs},
+        {&tmrFormatFlux, t.FormatFluxMs},
+        {&tmrFlux, t.FluxMs},
+    };
+    for (const auto &[timer, interval] : timers)
+        timer->setInterval(interval);
+    connect(&tmrGrabbing, &QTimer::timeout, this, &frmAmbrola::tmrGrabbing_Timer);
+    connect(&tmrAlarm, &QTimer::timeout, this, &frmAmbrola::tmrAlarm_Timer);
+    connect(&tmrRefreshThumbView, &QTimer::timeout, this, &frmAmbrola::tmrRefreshThumbView_Timer);
+    connect(&tmrFormatFlux, &QTimer::timeout, this, &frmAmbrola::tmrFormatFlux_Timer);
+    connect(&tmrFlux, &QTimer::timeout, this, &frmAmbrola::tmrFlux_Timer);
+    tmrRefreshThumbView.start();
+    tmrFormatFlux.start();
+    tmrFlux.start();
+}
+
+frmAmbrola::~frmAmbrola()
+{
+    if (mainWindow_)
+        delete mainWindow_.data();
+    delete mnuPopup;
+}
+
+void frmAmbrola::Form_Load()
+{
+    const LanguageText &texts = state_.language.LanguageText;
+    mnuGrabbing->setText(texts[52]);
+    mnuHelp->setText(texts[53]);
+    mnuAbout->setText(texts[54]);
+    mnuExit->setText(texts[55]);
+
+    if (services_.tray.isAvailable())
+        services_.tray.add(appIcon(), mnuPopup);
+    else
+        withoutTray_ = true;
+
+    tmrAlarm.start();
+    state_.grab.KeywordSearchMode = true;
+
+    // Without a notification area the program could be neither reached nor ended.
+    if (withoutTray_)
+        mnuGrabbing_Click();
+}
+
+void frmAmbrola::mnuGrabbing_Click()
+{
+    state_.status.MainWindowOpen = true;
+    mnuGrabbing->setEnabled(false);
+    if (!mainWindow_) {
+        mainWindow_ = new frmResource(state_.language.LanguageText);
+        connect(mainWindow_, &frmResource::cmdExitClicked, this, &frmAmbrola::mainWindow_cmdExit);
+    }
+    mainWindow_->show();
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
+}
+
+void frmAmbrola::mainWindow_cmdExit()
+{
+    if (withoutTray_) {
+        mnuExit_Click();
+        return;
+    }
+    state_.status.MainWindowOpen = false;
+    mnuGrabbing->setEnabled(true);
+    state_.store.SaveResourceSetting(state_.settings);
+    if (mainWindow_)
+        mainWindow_->unload();
+    mainWindow_ = nullptr;
+}
+
+void frmAmbrola::mnuHelp_Click()
+{
+    frmHelp help(state_.language.LanguageText, services_.urls);
+    help.exec();
+}
+
+void frmAmbrola::mnuAbout_Click()
+{
+    frmAbout about(state_.language.LanguageText, services_.urls);
+    about.exec();
+}
+
+void frmAmbrola::mnuExit_Click()
+{
+    state_.grab.StopRequested = true;
+    if (!withoutTray_)
+        services_.tray.remove();
+    if (state_.status.MainWindowOpen && mainWindow_) {
+        mainWindow_->unload();
+        mainWindow_ = nullptr;
+    }
+    services_.process.endProcess(0);
+}
+
+// The handlers below belong to the grab, the thumbnail view and the traffic meter; until
+// those are built, their timers tick without effect.
+void frmAmbrola::tmrGrabbing_Timer()
+{
+}
+void frmAmbrola::tmrAlarm_Timer()
+{
+}
+void frmAmbrola::tmrRefreshThumbView_Timer()
+{
+}
+void frmAmbrola::tmrFormatFlux_Timer()
+{
+}
+void frmAmbrola::tmrFlux_Timer()
+{
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "mainwin/frm_resource.h"
+
+struct AppState;
+class MessageBoxes;
+class ProcessControl;
+class QAction;
+class QMenu;
+class TrayIcon;
+class UrlOpener;
+
+// The platform services that the hidden main window works through.
+struct ShellServices {
+    TrayIcon &tray;
+    MessageBoxes &messages;
+    UrlOpener &urls;
+    ProcessControl &process;
+};
+
+// The hidden main window: never shown, it owns the tray icon and its menu, the timers of a
+// grab and the main window, and ends the program.
+class frmAmbrola : public QObject {
+    Q_OBJECT
+
+public:
+    frmAmbrola(AppState &state, ShellServices &services);
+    ~frmAmbrola() override;
+
+    // Sets the menu captions, adds the tray icon and starts tmrAlarm. Throws when a step
+    // fails. Where the desktop has no notification area, the main window opens at once.
+    void Form_Load();
+
+    QMenu *mnuPopup;
+    QAction *mnuGrabbing;
+    QAction *Sep2;
+    QAction *mnuHelp;
+    QAction *mnuAbout;
+    QAction *mnuExit;
+
+    QTimer tmrGrabbing;
+    QTimer tmrAlarm;
+    QTimer tmrRefreshThumbView;
+    QTimer tmrFormatFlux;
+    QTimer tmrFlux;
+
+    void mnuGrabbing_Click();
+    void mnuHelp_Click();
+    void mnuAbout_Click();
+    void mnuExit_Click();
+
+    // The open main window, or null.
+    frmResource *mainWindow() const { return mainWindow_; }
+    // True when there is no notification area and the main window stands in for it.
+    bool withoutTray() const { return withoutTray_; }
+
+private:
+    void mainWindow_cmdExit();
+    void tmrGrabbing_Timer();
+    void tmrAlarm_Timer();
+    void tmrRefreshThumbView_Timer();
+    void tmrFormatFlux_Timer();
+    void tmrFlux_Timer();
+
+    AppState &state_;
+    ShellServices &services_;
+    QPointer<frmResource> mainWindow_;
+    bool withoutTray_ = false;
+};

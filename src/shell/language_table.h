@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+class FileListing;
+
+// The 121 texts of the language file, by index; texts past the end of a short file are
+// empty.
+class LanguageText {
+public:
+    static constexpr int Count = 121;
+
+    const QString &operator[](int index) const { return texts_.at(static_cast<size_t>(index)); }
+    void set(int index, const QString &text) { texts_.at(static_cast<size_t>(index)) = text; }
+
+private:
+    std::array<QString, Count> texts_;
+};
+
+// What start-up learns from the language file.
+struct Language {
+    ::LanguageText LanguageText;
+    QString SearchBaseAddress;
+    QString SearchPageSuffix;
+    QString LanguageFilePath;
+};
+
+// The first part of the image search address for a language file name, or empty for a name
+// that is not one of the five.
+QString searchBaseAddressFor(const QString &fileName);
+
+// The texts of a language file: one per line, each without everything up to and including
+// the first space. Lines end with CR LF, a lone CR or a lone LF; lines past the 121st are
+// ignored. UTF-8, or Latin-1 for a file that is not valid UTF-8.
+LanguageText readLanguageText(const QByteArray &contents);
+
+enum class LanguageLoadResult { Loaded, NoLanguageFile, CannotOpen };
+
+// Picks the first "*.lan" file of the program folder and reads it.
+LanguageLoadResult loadLanguage(const QString &programFolder, const FileListing &listing,
+                                Language &language);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/file_listing.h"
+#include "platform/settings_backend.h"
+#include "shell/app_state.h"
+#include "shell/frm_ambrola.h"
+#include "shell/startup.h"
+#include "support/fakes.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A program folder with a language file, a settings file of its own and fake desktop
+// services, so that start-up runs in-process.
+class ShellFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        copyLanguage(QStringLiteral("english.lan"));
+    }
+
+    void copyLanguage(const QString &name)
+    {
+        QFile::copy(QStringLiteral(ZOVARODE_LANG_DIR "/") + name, folder.filePath(name));
+    }
+
+    QString iniPath() const { return folder.filePath(QStringLiteral("settings.ini")); }
+
+    StartupOutcome start()
+    {
+        ambrola.reset();
+        backend = std::make_unique<IniSettingsBackend>(iniPath());
+        state = std::make_unique<AppState>(folder.path(), *backend);
+        return runStartup(*state, services, lock, listing, ambrola);
+    }
+
+    QTemporaryDir folder;
+    ScriptedMessageBoxes messages;
+    FakeTray tray;
+    RecordingUrlOpener urls;
+    RecordingProcessControl process;
+    FakeInstanceLock lock;
+    DirFileListing listing;
+    ShellServices services{tray, messages, urls, process};
+    std::unique_ptr<IniSettingsBackend> backend;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<frmAmbrola> ambrola;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+// Stand-ins for the platform services, for tests that must not touch the desktop.
+
+#include "platform/instance_lock.h"
+#include "platform/message_boxes.h"
+#include "platform/process_control.h"
+#include "platform/tray_icon.h"
+#include "platform/url_opener.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <stdexcept>
+
+// Records every message and answers questions from a script (No once the script runs out).
+class ScriptedMessageBoxes final : public MessageBoxes {
+public:
+    struct Shown {
+        QString text;
+        Icon icon;
+        bool question;
+    };
+
+    void showMessage(const QString &text, Icon icon) override;
+    bool askYesNo(const QString &text, Icon icon) override;
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;
+};
+
+class FakeTray final : public TrayIcon {
+public:
+    bool isAvailable() const override { return available; }
+    void add(const QIcon &icon, QMenu *menu) override;
+    void remove() override;
+
+    bool available = true;
+    bool throwOnAdd = false;
+    bool visible = false;
+    int addCount = 0;
+    QMenu *menu = nullptr;
+};
+
+class RecordingUrlOpener final : public UrlOpener {
+public:
+    void open(const QString &address) override { opened.append(address); }
+    QStringList opened;
+};
+
+// Instead of ending the test process, records the request.
+class RecordingProcessControl final : public ProcessControl {
+public:
+    void endProcess(int exitCode) override
+    {
+        ended = true;
+        code = exitCode;
+    }
+    bool ended = false;
+    int code = -1;
+};
+
+class FakeInstanceLock final : public InstanceLock {
+public:
+    bool tryLock() override { return !heldElsewhere; }
+    void unlock() override {}
+    bool heldElsewhere = false;
+};
