@@ -54,8 +54,8 @@ std::optional<QString> takeFileName(GrabState &grab, const Settings &settings, P
     if (counter == std::numeric_limits<qint32>::max())
         return std::nullopt;
     const qint32 number = counter++;
-    return settings.Download_File_Folder + u'/' + settings.Download_File_Name +
-           fileNumber(number) + pictureExtension(kind);
+    return settings.Download_File_Folder + u'/' + settings.Download_File_Name + fileNumber(number) +
+           pictureExtension(kind);
 }
 
 bool rangeUsedUp(const GrabState &grab, const Settings &settings)
@@ -87,8 +87,7 @@ bool StorePicture(CrawlContext &context, QByteArray bytes, QString key)
     const Settings &settings = context.settings;
     GrabState &grab = context.grab;
 
-    if (settings.Limited_Images_Size &&
-        settings.Images_File_Size > bytes.size() / BytesPerKilobyte)
+    if (settings.Limited_Images_Size && settings.Images_File_Size > bytes.size() / BytesPerKilobyte)
         return false;
 
     const std::optional<PictureKind> kind = pictureKindOf(bytes);
