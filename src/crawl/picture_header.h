@@ -6,6 +6,7 @@
 #include "grab/grab_state.h"
 
 #include <QByteArrayView>
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>

