@@ -47,6 +47,7 @@ void GrabState::SeedCrawl(const QString &startAddress, const Settings &settings)
     ExpandList.clear();
 
     LinkList.clear();
+    ResultPageOffsets = {};
     LinkList.append({startAddress, 0});
 }
 

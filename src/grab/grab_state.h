@@ -64,6 +64,14 @@ struct FolderFailure {
     qint32 Count = 0;
 };
 
+// The result page offsets of the LinkList entries from index 1 on, so that a new result page
+// is checked against a set instead of against every entry. The crawl logic brings it up to
+// date before each use: it covers the first IndexedLinks entries of LinkList.
+struct ResultPageIndex {
+    QSet<qint64> Offsets;
+    qint32 IndexedLinks = 0;
+};
+
 // The saved-file number counters, one per extension.
 enum class PictureKind { Jpg, Gif, Bmp, Png };
 
@@ -88,6 +96,7 @@ public:
     QString SiteRoot;
     bool ResultPageSeen = false;
     bool BigPageParsing = false;
+    ResultPageIndex ResultPageOffsets;
 
     std::vector<FolderFailure> FolderFailures;
     QStringList BlockedFolders;
