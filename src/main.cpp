@@ -1,6 +1,7 @@
 #include "platform/file_listing.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box_dialogs.h"
+#include "platform/network_state.h"
 #include "platform/process_control.h"
 #include "platform/settings_backend.h"
 #include "platform/tray_icon.h"
@@ -26,7 +27,8 @@ int main(int argc, char *argv[])
     SystemTrayIcon tray;
     DesktopUrlOpener urls;
     ImmediateProcessEnd process(lock);
-    ShellServices services{tray, messages, urls, process};
+    InterfaceNetworkState network;
+    ShellServices services{tray, messages, urls, process, network};
 
     AppState state(QCoreApplication::applicationDirPath(), backend);
     std::unique_ptr<frmAmbrola> ambrola;

@@ -6,3 +6,8 @@ void QtEventPump::yieldEvents()
 {
     QCoreApplication::processEvents();
 }
+
+void QtEventPump::waitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}

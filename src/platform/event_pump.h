@@ -6,9 +6,13 @@ class EventPump {
 public:
     virtual ~EventPump() = default;
     virtual void yieldEvents() = 0;
+    // Waits until at least one event has arrived, then lets the pending events run. A pump
+    // that never blocks (a test's) may keep this default.
+    virtual void waitForEvents() { yieldEvents(); }
 };
 
 class QtEventPump final : public EventPump {
 public:
     void yieldEvents() override;
+    void waitForEvents() override;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/instance_lock.h"
 
+#include <QProcess>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -10,4 +12,9 @@ void ImmediateProcessEnd::endProcess(int exitCode)
     lock_.unlock();
     std::fflush(nullptr);
     ::_exit(exitCode);
+}
+
+bool ImmediateProcessEnd::startDetached(const QString &program)
+{
+    return QProcess::startDetached(program, {});
 }

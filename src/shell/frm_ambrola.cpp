@@ -1,12 +1,16 @@
 #include "shell/frm_ambrola.h"
 
+#include "crawl/parse_web.h"
+#include "grab/grab_driver.h"
 #include "mainwin/frm_resource.h"
+#include "platform/download_service.h"
 #include "platform/process_control.h"
 #include "platform/tray_icon.h"
 #include "shell/about_window.h"
 #include "shell/app_icon.h"
 #include "shell/app_state.h"
 #include "shell/help_window.h"
+#include "shell/upgrade_dialog.h"
 
 #include <QMenu>
 
@@ -15,8 +19,20 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
       mnuGrabbing(mnuPopup->addAction(QStringLiteral("&Picture Grabbing"))),
       Sep2(mnuPopup->addSeparator()), mnuHelp(mnuPopup->addAction(QStringLiteral("&Help"))),
       mnuAbout(mnuPopup->addAction(QStringLiteral("A&bout..."))),
-      mnuExit(mnuPopup->addAction(QStringLiteral("E&xit"))), state_(state), services_(services)
+      mnuExit(mnuPopup->addAction(QStringLiteral("E&xit"))), state_(state),
+      services_(services), context_{state.settings, state.grab, state.status,
+                                    state.language.LanguageText, events_}
 {
+    DownloadLimits limits;
+    limits.idleTimeoutMs = state.timings.TransferIdleMs;
+    limits.totalTimeoutMs = state.timings.TransferTotalMs;
+    downloads_ = std::make_unique<NetworkDownloadService>(limits);
+    ocxParseWeb_ = std::make_unique<ocxParseWeb>(context_, *downloads_, this);
+    driver_ =
+        std::make_unique<GrabDriver>(context_, *ocxParseWeb_, services.messages, services.network,
+                                     state.timings, tmrRefreshThumbView, UpgradePageAddress);
+    ocxParseWeb_->ResetDeadTime = [this] { driver_->ResetDeadTime(); };
+
     connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAmbrola::mnuAbout_Click);
@@ -44,6 +60,9 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
 
 frmAmbrola::~frmAmbrola()
 {
+    // The engine cancels what is in flight while the service still exists.
+    driver_.reset();
+    ocxParseWeb_.reset();
     if (mainWindow_)
         delete mainWindow_.data();
     delete mnuPopup;
@@ -121,14 +140,29 @@ void frmAmbrola::mnuExit_Click()
     services_.process.endProcess(0);
 }
 
-// The handlers below belong to the grab, the thumbnail view and the traffic meter; until
-// those are built, their timers tick without effect.
+void frmAmbrola::offerUpgrade()
+{
+    // The page is read once per run; the window is offered once at most.
+    if (upgradeOffered_)
+        return;
+    upgradeOffered_ = true;
+    auto *dialog = new frmDialog(state_.programFolder, services_.process);
+    dialog->show();
+}
+
 void frmAmbrola::tmrGrabbing_Timer()
 {
+    tmrGrabbing.stop();
+    driver_->RunGrabbing();
 }
+
 void frmAmbrola::tmrAlarm_Timer()
 {
+    driver_->tmrAlarm_Timer();
 }
+
+// The handlers below belong to the thumbnail view and the traffic meter; until those are
+// built, their timers tick without effect.
 void frmAmbrola::tmrRefreshThumbView_Timer()
 {
 }

@@ -1,14 +1,23 @@
 #pragma once
 
+#include "crawl/crawl_context.h"
+#include "crawl/version_check.h"
+#include "mainwin/frm_resource.h"
+#include "platform/event_pump.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
-#include "mainwin/frm_resource.h"
+#include <memory>
 
 struct AppState;
+class GrabDriver;
 class MessageBoxes;
+class NetworkDownloadService;
+class NetworkState;
 class ProcessControl;
+class ocxParseWeb;
 class QAction;
 class QMenu;
 class TrayIcon;
@@ -20,11 +29,13 @@ struct ShellServices {
     MessageBoxes &messages;
     UrlOpener &urls;
     ProcessControl &process;
+    const NetworkState &network;
 };
 
 // The hidden main window: never shown, it owns the tray icon and its menu, the timers of a
-// grab and the main window, and ends the program.
-class frmAmbrola : public QObject {
+// grab, the download engine and the grabbing driver, and the main window, and ends the
+// program.
+class frmAmbrola : public QObject, public UpgradeOffer {
     Q_OBJECT
 
 public:
@@ -53,6 +64,12 @@ public:
     void mnuAbout_Click();
     void mnuExit_Click();
 
+    // Offers a newer version in a window that does not block.
+    void offerUpgrade() override;
+
+    ocxParseWeb &engine() { return *ocxParseWeb_; }
+    GrabDriver &driver() { return *driver_; }
+
     // The open main window, or null.
     frmResource *mainWindow() const { return mainWindow_; }
     // True when there is no notification area and the main window stands in for it.
@@ -68,6 +85,12 @@ private:
 
     AppState &state_;
     ShellServices &services_;
+    QtEventPump events_;
+    CrawlContext context_;
+    std::unique_ptr<NetworkDownloadService> downloads_;
+    std::unique_ptr<ocxParseWeb> ocxParseWeb_;
+    std::unique_ptr<GrabDriver> driver_;
+    bool upgradeOffered_ = false;
     QPointer<frmResource> mainWindow_;
     bool withoutTray_ = false;
 };

@@ -1,9 +1,9 @@
 #include "shell/language_table.h"
 
 #include "platform/file_listing.h"
+#include "shell/text_forms.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 namespace {
 const QString SearchHost = QStringLiteral("https://www.google.com");
@@ -20,15 +20,6 @@ constexpr SearchLanguage searchLanguages[] = {
     {u"italian.lan", u"/images?hl=it&newwindow=1&safe=off&q="},
     {u"spanish.lan", u"/images?hl=es&newwindow=1&safe=off&q="},
 };
-
-QString decode(const QByteArray &contents)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(contents);
-    if (utf8.hasError())
-        return QString::fromLatin1(contents);
-    return text;
-}
 
 QString joinPath(const QString &folder, const QString &name)
 {
@@ -51,7 +42,7 @@ QString searchBaseAddressFor(const QString &fileName)
 LanguageText readLanguageText(const QByteArray &contents)
 {
     LanguageText table;
-    const QString text = decode(contents);
+    const QString text = textFromBytes(contents);
     int index = 0;
     qsizetype lineStart = 0;
     const qsizetype size = text.size();

@@ -1,5 +1,7 @@
 #include "shell/text_forms.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
 #include <limits>
 
@@ -64,7 +66,7 @@ std::optional<qint32> int32FromText(const QString &text)
     return intFromText<qint32>(text);
 }
 
-qint16 int16FromNumericPrefix(const QString &text)
+double numberFromPrefix(const QString &text)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -73,7 +75,7 @@ qint16 int16FromNumericPrefix(const QString &text)
     const qsizetype start = i;
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
         ++i;
-    const qsizetype digitsStart = i;
+    const qsizetype mantissaStart = i;
     while (i < n && text[i].isDigit())
         ++i;
     if (i < n && text[i] == u'.') {
@@ -81,21 +83,33 @@ qint16 int16FromNumericPrefix(const QString &text)
         while (i < n && text[i].isDigit())
             ++i;
     }
-    if (i == digitsStart || (i == digitsStart + 1 && text[digitsStart] == u'.'))
+    const qsizetype mantissaLength = i - mantissaStart;
+    if (mantissaLength == 0 || (mantissaLength == 1 && text[mantissaStart] == u'.'))
         return 0;
     // An exponent counts only when digits follow it.
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
         if (j < n && (text[j] == u'+' || text[j] == u'-'))
             ++j;
-        const qsizetype expDigits = j;
+        const qsizetype exponentDigits = j;
         while (j < n && text[j].isDigit())
             ++j;
-        if (j > expDigits)
+        if (j > exponentDigits)
             i = j;
     }
-    const std::optional<double> value = numberFromText(text.mid(start, i - start));
-    if (!value)
-        return 0;
-    return roundedToInt<qint16>(*value).value_or(0);
+    return numberFromText(text.mid(start, i - start)).value_or(0);
+}
+
+qint16 int16FromNumericPrefix(const QString &text)
+{
+    return roundedToInt<qint16>(numberFromPrefix(text)).value_or(0);
+}
+
+QString textFromBytes(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
 }

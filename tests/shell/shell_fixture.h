@@ -46,7 +46,8 @@ protected:
     RecordingProcessControl process;
     FakeInstanceLock lock;
     DirFileListing listing;
-    ShellServices services{tray, messages, urls, process};
+    FixedNetworkState network;
+    ShellServices services{tray, messages, urls, process, network};
     std::unique_ptr<IniSettingsBackend> backend;
     std::unique_ptr<AppState> state;
     std::unique_ptr<frmAmbrola> ambrola;

@@ -46,3 +46,12 @@ TEST(TextForms, NumericPrefixTakesTheLongestNumberAfterLeadingBlanks)
     EXPECT_EQ(int16FromNumericPrefix(QStringLiteral(".")), 0);
     EXPECT_EQ(int16FromNumericPrefix(QStringLiteral("99999")), 0) << "out of range";
 }
+
+TEST(TextForms, NumberFromPrefixStopsAtTheFirstCharacterThatCannotContinueIt)
+{
+    EXPECT_DOUBLE_EQ(numberFromPrefix(QStringLiteral("3.80 is out")), 3.8);
+    EXPECT_DOUBLE_EQ(numberFromPrefix(QStringLiteral("3.75<br>")), 3.75);
+    EXPECT_DOUBLE_EQ(numberFromPrefix(QStringLiteral("-.5x")), -0.5);
+    EXPECT_DOUBLE_EQ(numberFromPrefix(QStringLiteral("v3.8")), 0);
+    EXPECT_DOUBLE_EQ(numberFromPrefix(QStringLiteral("1.2.3")), 1.2);
+}

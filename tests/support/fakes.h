@@ -4,6 +4,7 @@
 
 #include "platform/instance_lock.h"
 #include "platform/message_boxes.h"
+#include "platform/network_state.h"
 #include "platform/process_control.h"
 #include "platform/tray_icon.h"
 #include "platform/url_opener.h"
@@ -56,6 +57,12 @@ public:
         ended = true;
         code = exitCode;
     }
+    bool startDetached(const QString &program) override
+    {
+        started.append(program);
+        return true;
+    }
+    QStringList started;
     bool ended = false;
     int code = -1;
 };
@@ -65,4 +72,10 @@ public:
     bool tryLock() override { return !heldElsewhere; }
     void unlock() override {}
     bool heldElsewhere = false;
+};
+
+class FixedNetworkState final : public NetworkState {
+public:
+    bool NetworkAlive() const override { return alive; }
+    bool alive = true;
 };

@@ -1,0 +1,183 @@
+#include "grab/project_file.h"
+
+#include "crawl/crawl_context.h"
+#include "crawl/link_queue.h"
+#include "grab/grab_state.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+// The generator of the scrambling: SplitMix64. Every text starts from the same fixed state,
+// which the key's seed is mixed into; values are the top 53 bits as a fraction in [0, 1).
+// Files written with this generator can only be read with it, so it must never change.
+class ScrambleGenerator {
+public:
+    explicit ScrambleGenerator(qint32 seed)
+        : state_(InitialState ^ static_cast<quint64>(static_cast<quint32>(seed)))
+    {
+    }
+
+    double next()
+    {
+        state_ += 0x9E3779B97F4A7C15ull;
+        quint64 z = state_;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        return static_cast<double>(z >> 11) * 0x1.0p-53;
+    }
+
+private:
+    static constexpr quint64 InitialState = 0x5A6F766172616465ull;
+    quint64 state_;
+};
+
+constexpr int FirstPrintable = 32;
+constexpr int LastPrintable = 126;
+constexpr int PrintableCount = 95;
+
+template <typename Shift> QString transform(const QString &key, const QString &text, Shift shift)
+{
+    ScrambleGenerator generator(ScrambleSeed(key));
+    QString result;
+    result.reserve(text.size());
+    for (const QChar ch : text) {
+        const int c = ch.unicode();
+        if (c < FirstPrintable || c > LastPrintable)
+            continue;
+        const int k = static_cast<int>(generator.next() * 96);
+        result.append(QChar(shift(c - FirstPrintable, k) + FirstPrintable));
+    }
+    return result;
+}
+
+const QString ExpandSection = QStringLiteral("[X]");
+const QString LinkSection = QStringLiteral("[M]");
+const QString ResourceSection = QStringLiteral("[RR]");
+const QString IndexSection = QStringLiteral("[P]");
+
+bool everythingHandedOut(const GrabState &grab)
+{
+    return grab.ExpandList.Next == grab.ExpandList.count() &&
+           grab.LinkList.Next == grab.LinkList.count() &&
+           grab.ResourceList.Next == grab.ResourceList.count();
+}
+
+qint32 restoredIndex(const QString &text, qint32 count)
+{
+    bool ok = false;
+    const qint32 value = text.trimmed().toInt(&ok);
+    if (!ok)
+        return 0;
+    return std::clamp(value, 0, count);
+}
+} // namespace
+
+qint32 ScrambleSeed(const QString &key)
+{
+    quint32 s = 0;
+    int a = 0;
+    int b = 0;
+    for (const QChar ch : key) {
+        const quint64 c = ch.unicode();
+        s ^= static_cast<quint32>(c << a);
+        s ^= static_cast<quint32>(c << b);
+        a = (a + 7) % 19;
+        b = (b + 13) % 23;
+    }
+    return static_cast<qint32>(s);
+}
+
+QString ScrambleText(const QString &key, const QString &text)
+{
+    return transform(key, text, [](int v, int k) { return (v + k) % PrintableCount; });
+}
+
+QString UnscrambleText(const QString &key, const QString &text)
+{
+    return transform(key, text, [](int v, int k) {
+        const int shifted = (v - k) % PrintableCount;
+        return shifted < 0 ? shifted + PrintableCount : shifted;
+    });
+}
+
+void SaveProject(const GrabState &grab)
+{
+    if (everythingHandedOut(grab)) {
+        QFile::remove(grab.ProjectFilePath);
+        return;
+    }
+
+    QSaveFile file(grab.ProjectFilePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    auto writeLine = [&file](const QString &line) {
+        file.write(ScrambleText(ProjectKey, line).toLatin1());
+        file.write("\r\n");
+    };
+    writeLine(ProjectIdentification);
+    writeLine(ExpandSection);
+    for (const PageEntry &entry : grab.ExpandList.entries())
+        writeLine(entry.Address);
+    writeLine(LinkSection);
+    for (const PageEntry &entry : grab.LinkList.entries())
+        writeLine(entry.Address);
+    writeLine(ResourceSection);
+    for (const QString &address : grab.ResourceList.entries())
+        writeLine(address);
+    writeLine(IndexSection);
+    writeLine(QString::number(grab.ExpandList.Next) + u'/' + QString::number(grab.LinkList.Next) +
+              u'/' + QString::number(grab.ResourceList.Next));
+    file.commit();
+}
+
+bool LoadProject(CrawlContext &context)
+{
+    QFile file(context.grab.ProjectFilePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    auto lineAt = [&lines](qsizetype i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        return UnscrambleText(ProjectKey, QString::fromLatin1(line));
+    };
+    if (lines.isEmpty() || lineAt(0) != ProjectIdentification)
+        return false;
+
+    GrabState &grab = context.grab;
+    int section = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (i == lines.size() - 1 && lines[i].isEmpty())
+            break; // the end of the last line, not a line of its own
+        QString line = lineAt(i);
+        if (line.startsWith(ExpandSection)) {
+            section = 1;
+        } else if (section == 1 && !line.startsWith(LinkSection)) {
+            MakeLinkExpand(context, line, 0);
+        } else if (line.startsWith(LinkSection)) {
+            section = 2;
+        } else if (section == 2 && !line.startsWith(ResourceSection)) {
+            MakeLink(context, line, 0);
+        } else if (line.startsWith(ResourceSection)) {
+            section = 3;
+        } else if (section == 3 && !line.startsWith(IndexSection)) {
+            SaveResource(context, line);
+        } else if (line.startsWith(IndexSection)) {
+            section = 4;
+        } else if (section == 4) {
+            const QStringList parts = line.split(u'/');
+            if (parts.size() >= 1)
+                grab.ExpandList.Next = restoredIndex(parts[0], grab.ExpandList.count());
+            if (parts.size() >= 2)
+                grab.LinkList.Next = restoredIndex(parts[1], grab.LinkList.count());
+            if (parts.size() >= 3)
+                grab.ResourceList.Next = restoredIndex(parts[2], grab.ResourceList.count());
+        }
+    }
+    return true;
+}

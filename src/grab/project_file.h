@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class GrabState;
+struct CrawlContext;
+
+// The project file lets an interrupted search go on: the three address lists of a grab and
+// how far each was handed out, every line scrambled with a fixed key.
+
+// The key of every line.
+inline const QString ProjectKey = QStringLiteral("Vorlaqestin");
+// The first line of every project file, before scrambling.
+inline const QString ProjectIdentification =
+    QStringLiteral("Zovarode, https://www.zovarode.example/");
+
+qint32 ScrambleSeed(const QString &key);
+// Keeps only printable ASCII (codes 32 to 126); the result is printable ASCII too.
+QString ScrambleText(const QString &key, const QString &text);
+QString UnscrambleText(const QString &key, const QString &text);
+
+// Writes the lists to the project file of the grab, or deletes the file when every list has
+// been handed out completely. The file is replaced atomically.
+void SaveProject(const GrabState &grab);
+
+// Feeds the stored addresses back through the admission routines and restores the next
+// indexes, each lowered to its list's count. A file that is missing or does not begin with
+// the identification line loads nothing. Returns true when the file was read.
+bool LoadProject(CrawlContext &context);

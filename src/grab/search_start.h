@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Where a new search starts: its mode, its normalised text, its site root, its project file
+// and its first address.
+struct SearchStart {
+    bool KeywordSearchMode = true;
+    QString SearchText;      // the keyword as typed, or the normalised website address
+    QString SiteRoot;        // website mode only
+    QString ProjectFilePath; // in the program folder
+    QString StartAddress;
+};
+
+// A text that contains a "." or starts with "http://" or "https://" is a website address;
+// anything else is a keyword for the image search.
+SearchStart startOfSearch(const QString &searchText, const QString &programFolder,
+                          const QString &searchBaseAddress, const QString &searchPageSuffix);
+
+// A file name that stays inside its folder: "/", "\" and control characters become "_".
+QString safeFileName(QString name);
