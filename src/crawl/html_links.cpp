@@ -321,12 +321,16 @@ private:
 
     static bool startsWithImg(QStringView inside)
     {
-        QString firstThree;
-        forEachShownChar(inside, [&firstThree](QChar ch) {
-            firstThree.append(ch);
-            return firstThree.size() < 3;
+        static constexpr char16_t Img[] = u"img";
+        int matched = 0;
+        forEachShownChar(inside, [&matched](QChar ch) {
+            if (lowerChar(ch) != Img[matched]) {
+                matched = -1;
+                return false;
+            }
+            return ++matched < 3;
         });
-        return lowerCase(firstThree) == u"img";
+        return matched == 3;
     }
 
     const Page &page_;

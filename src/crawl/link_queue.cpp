@@ -16,18 +16,10 @@ namespace {
 constexpr int PagesCountedText = 70;
 constexpr int PagesCountedPanel = 3;
 
-char16_t lowerUnit(QChar ch)
-{
-    const char16_t unit = ch.unicode();
-    if (unit < 0x80)
-        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
-    return ch.toLower().unicode();
-}
-
 bool matchesLowerAt(QStringView text, qsizetype at, QLatin1StringView lowerWord)
 {
     for (qsizetype i = 0; i < lowerWord.size(); ++i) {
-        if (lowerUnit(text[at + i]) != lowerWord[i].unicode())
+        if (lowerChar(text[at + i]) != lowerWord[i].unicode())
             return false;
     }
     return true;
@@ -113,12 +105,20 @@ qint64 readNumber(QStringView text)
 }
 } // namespace
 
+char16_t lowerChar(QChar ch)
+{
+    const char16_t unit = ch.unicode();
+    if (unit < 0x80)
+        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    return ch.toLower().unicode();
+}
+
 QString lowerCase(QStringView text)
 {
     QString lower(text.size(), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(lower.data());
     for (QChar ch : text)
-        *out++ = lowerUnit(ch);
+        *out++ = lowerChar(ch);
     return lower;
 }
 

@@ -12,6 +12,7 @@ struct CrawlContext;
 // The text in lower case, one character for one, so that a position in the result is the
 // same position in the text.
 QString lowerCase(QStringView text);
+char16_t lowerChar(QChar ch);
 // Whether the text, in lower case, starts with or contains a lower-case ASCII word.
 bool startsWithLower(QStringView text, QLatin1StringView lowerWord);
 qsizetype indexOfLower(QStringView text, QLatin1StringView lowerWord, qsizetype from = 0);
