@@ -69,6 +69,7 @@ bool ocxParseWeb::CancelAllDownload()
     service_.cancelAllDownloads();
     PendingRequests = QStringList{QString()};
     outstanding_.clear();
+    failedByProgress_.clear();
     context_.grab.PagesInFlight = 0;
     context_.grab.PicturesInFlight = 0;
     return true;
@@ -82,7 +83,8 @@ void ocxParseWeb::AsyncReadProgress(const QString &key, int status, const QStrin
         if (!grab.StopRequested)
             context_.status.showStatus(1, context_.texts[Failed]);
         removePending(key);
-        countOut(key);
+        if (countOut(key))
+            failedByProgress_.insert(key);
         break;
     case DownloadStatus::Redirecting:
         if (grab.StopRequested)
@@ -103,12 +105,15 @@ void ocxParseWeb::AsyncReadComplete(const QString &key, int status, const QByteA
                                     qint64 bytesMax, DownloadFailure)
 {
     if (status == DownloadStatus::Failed) {
-        // A request already counted out (by a failure notice or a cancel) is not counted
-        // against its folder a second time.
-        if (!context_.grab.StopRequested && outstanding_.contains(key))
+        // A failure already announced by a failure notice is the same failure: it counts
+        // against its folder once, here, and is not counted out again. A request dropped by a
+        // cancel counts nothing at all.
+        const bool announced = failedByProgress_.remove(key);
+        if (!context_.grab.StopRequested && (announced || outstanding_.contains(key)))
             context_.grab.RecordFailure(requestAddress(key), context_.status, context_.texts);
         removePending(key);
-        countOut(key);
+        if (!announced)
+            countOut(key);
         return;
     }
     if (status != DownloadStatus::Finished)
@@ -169,15 +174,16 @@ void ocxParseWeb::removePending(const QString &key)
         PendingRequests.removeAt(index);
 }
 
-void ocxParseWeb::countOut(const QString &key)
+bool ocxParseWeb::countOut(const QString &key)
 {
     const auto found = outstanding_.find(key);
     if (found == outstanding_.end())
-        return;
+        return false;
     if (--found.value() == 0)
         outstanding_.erase(found);
     if (isPictureRequest(key))
         --context_.grab.PicturesInFlight;
     else
         --context_.grab.PagesInFlight;
+    return true;
 }

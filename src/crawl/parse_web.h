@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -46,11 +47,13 @@ private:
     void handlePage(const QByteArray &bytes, const QString &key);
     void removePending(const QString &key);
     // Counts a request out of its in-flight count, once: a request already counted out, or
-    // dropped by a cancel, is not counted again.
-    void countOut(const QString &key);
+    // dropped by a cancel, is not counted again. Returns true when it counted.
+    bool countOut(const QString &key);
 
     CrawlContext &context_;
     DownloadService &service_;
     UpgradeOffer *offer_;
     QHash<QString, int> outstanding_;
+    // Requests counted out by a failure notice whose completion notice may still follow.
+    QSet<QString> failedByProgress_;
 };
