@@ -23,6 +23,14 @@ bool isRedirectStatus(int status)
 // Bytes a retired reply may still buffer until it is aborted.
 constexpr qint64 retiredReadBuffer = 64 * 1024;
 
+// Qt shares its connections among requests of one scheme, host and port.
+QString hostOf(const QUrl &url)
+{
+    const bool secure = url.scheme() == QLatin1String("https");
+    return url.scheme() + QLatin1String("://") + url.host().toLower() + u':' +
+           QString::number(url.port(secure ? 443 : 80));
+}
+
 int httpStatusOf(const QNetworkReply &reply)
 {
     return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -34,6 +42,9 @@ struct NetworkDownloadService::Transfer {
     quint64 id = 0;
     QString key;
     QNetworkReply *reply = nullptr; // the current hop; null between hops
+    QString slotHost;               // the host whose slot the current hop holds
+    QUrl waitingUrl;                // the hop that waits for a slot
+    bool waiting = false;
     int deadlineTimer = 0;
     int redirects = 0;
     bool headersChecked = false;
@@ -74,6 +85,10 @@ NetworkDownloadService::NetworkDownloadService(const DownloadLimits &limits, QOb
     sweepTimer_.setSingleShot(true);
     sweepTimer_.setInterval(0);
     connect(&sweepTimer_, &QTimer::timeout, this, &NetworkDownloadService::sweepReplies);
+    // Waiting transfers start from the event loop, never inside a cancel or a notification.
+    waitingTimer_.setSingleShot(true);
+    waitingTimer_.setInterval(0);
+    connect(&waitingTimer_, &QTimer::timeout, this, &NetworkDownloadService::startWaiting);
 }
 
 NetworkDownloadService::~NetworkDownloadService()
@@ -96,12 +111,9 @@ bool NetworkDownloadService::beginDownload(const QString &address, const QString
     auto transfer = std::make_unique<Transfer>();
     transfer->id = id;
     transfer->key = key;
-    transfer->deadlineTimer = startTimer(limits_.totalTimeoutMs);
-    if (transfer->deadlineTimer != 0)
-        deadlineOwners_.insert(transfer->deadlineTimer, id);
     Transfer &started = *transfer;
     transfers_.emplace(id, std::move(transfer));
-    startRequest(started, url);
+    request(started, url);
     return true;
 }
 
@@ -118,6 +130,7 @@ void NetworkDownloadService::cancelDownload(const QString &key)
 
 void NetworkDownloadService::cancelAllDownloads()
 {
+    waitingPerHost_.clear();
     while (!transfers_.empty())
         take(transfers_.begin()->first);
 }
@@ -137,17 +150,75 @@ void NetworkDownloadService::timerEvent(QTimerEvent *event)
     finish(owner.value(), DownloadStatus::Failed, DownloadFailure::Deadline);
 }
 
+void NetworkDownloadService::request(Transfer &transfer, const QUrl &url)
+{
+    const QString host = hostOf(url);
+    const auto queue = waitingPerHost_.constFind(host);
+    const bool othersWait = queue != waitingPerHost_.cend() && !queue->empty();
+    if (!othersWait && runningPerHost_.value(host) < TransfersPerHost) {
+        startRequest(transfer, url);
+        return;
+    }
+    transfer.waiting = true;
+    transfer.waitingUrl = url;
+    waitingPerHost_[host].push_back(transfer.id);
+}
+
+void NetworkDownloadService::startWaiting()
+{
+    for (auto queue = waitingPerHost_.begin(); queue != waitingPerHost_.end();) {
+        std::deque<quint64> &ids = queue.value();
+        while (!ids.empty() && runningPerHost_.value(queue.key()) < TransfersPerHost) {
+            const quint64 id = ids.front();
+            ids.pop_front();
+            // A transfer cancelled while it waited has left its id behind.
+            const auto found = transfers_.find(id);
+            if (found != transfers_.end() && found->second->waiting) {
+                const QUrl url = found->second->waitingUrl;
+                startRequest(*found->second, url);
+            }
+        }
+        if (ids.empty())
+            queue = waitingPerHost_.erase(queue);
+        else
+            ++queue;
+    }
+}
+
+void NetworkDownloadService::releaseSlot(Transfer &transfer)
+{
+    if (transfer.slotHost.isEmpty())
+        return;
+    const auto running = runningPerHost_.find(transfer.slotHost);
+    if (--running.value() <= 0)
+        runningPerHost_.erase(running);
+    if (waitingPerHost_.contains(transfer.slotHost))
+        waitingTimer_.start();
+    transfer.slotHost.clear();
+}
+
 void NetworkDownloadService::startRequest(Transfer &transfer, const QUrl &url)
 {
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
-    // Without content coding the Content-Length counts the bytes we deliver.
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(limits_.idleTimeoutMs);
+    transfer.waiting = false;
+    transfer.waitingUrl.clear();
+    transfer.slotHost = hostOf(url);
+    busiestHost_ = std::max(busiestHost_, ++runningPerHost_[transfer.slotHost]);
+    // The total clock starts with the first hop that really starts and runs across redirects.
+    if (transfer.deadlineTimer == 0) {
+        transfer.deadlineTimer = startTimer(limits_.totalTimeoutMs);
+        if (transfer.deadlineTimer != 0)
+            deadlineOwners_.insert(transfer.deadlineTimer, transfer.id);
+    }
 
-    QNetworkReply *reply = manager_.get(request);
+    QNetworkRequest httpRequest(url);
+    httpRequest.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
+    // Without content coding the Content-Length counts the bytes we deliver.
+    httpRequest.setRawHeader("Accept-Encoding", "identity");
+    httpRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::ManualRedirectPolicy);
+    httpRequest.setTransferTimeout(limits_.idleTimeoutMs);
+
+    QNetworkReply *reply = manager_.get(httpRequest);
     transfer.reply = reply;
     transfer.headersChecked = false;
     transfer.announcedLength = 0;
@@ -286,6 +357,7 @@ void NetworkDownloadService::followRedirect(Transfer &transfer, const QUrl &targ
     const quint64 id = transfer.id;
     retire(transfer.reply);
     transfer.reply = nullptr;
+    releaseSlot(transfer);
     if (!isWebAddress(target)) {
         finish(id, DownloadStatus::Failed, DownloadFailure::BadRedirect);
         return;
@@ -299,7 +371,7 @@ void NetworkDownloadService::followRedirect(Transfer &transfer, const QUrl &targ
     Q_EMIT progress(key, DownloadStatus::Redirecting, target.toString(QUrl::FullyEncoded));
     // The handler may have cancelled the request, or let its deadline pass.
     if (Transfer *still = find(id, nullptr))
-        startRequest(*still, target);
+        request(*still, target);
 }
 
 void NetworkDownloadService::finish(quint64 id, int status, DownloadFailure failure)
@@ -326,6 +398,7 @@ std::unique_ptr<NetworkDownloadService::Transfer> NetworkDownloadService::take(q
     if (transfer->reply)
         retire(transfer->reply);
     transfer->reply = nullptr;
+    releaseSlot(*transfer);
     return transfer;
 }
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -82,8 +83,12 @@ Q_SIGNALS:
 // arrived is delivered as Finished with the bytes it has and the announced length: the engine
 // judges completeness by comparing the two. A chunked body cut short is a Failed request.
 //
-// The manager keeps at most six connections per host and port; further requests wait inside it
-// and their idle time already runs while they wait.
+// Qt keeps at most six connections per host and port, and a request that waits inside the
+// manager for one of them already runs its idle timer. So the service itself starts at most six
+// transfers per scheme, host and port and keeps the others in a queue of that host, first in,
+// first out; the idle and total clocks of a request start when its transfer really starts. A
+// redirect to another host frees the slot on the first and waits its turn on the second, with
+// its total clock still running.
 //
 // Finished replies are deleted from a zero-timer as soon as no signal of theirs is still being
 // delivered, so they are freed while the caller runs a nested event loop for a long grab.
@@ -98,9 +103,13 @@ public:
     void cancelAllDownloads() override;
 
     static QByteArray userAgent();
+    // Transfers started at once on one scheme, host and port; the rest wait their turn.
+    static constexpr int TransfersPerHost = 6;
 
-    // Requests started and not yet finished or cancelled.
+    // Requests started and not yet finished or cancelled, running or waiting for their turn.
     qsizetype activeDownloads() const { return qsizetype(transfers_.size()); }
+    // The most transfers that ever ran at once on one host.
+    int busiestHost() const { return busiestHost_; }
     // Network replies that still exist, running or waiting to be freed.
     qsizetype liveReplies() const;
     // The most body bytes ever held for one request; never more than maxBodyBytes + 1.
@@ -113,7 +122,11 @@ private:
     struct Transfer;
     class ReplyInUse;
 
+    // Starts the hop at once when its host has a free slot, else queues it.
+    void request(Transfer &transfer, const QUrl &url);
     void startRequest(Transfer &transfer, const QUrl &url);
+    void releaseSlot(Transfer &transfer);
+    void startWaiting();
     Transfer *find(quint64 id, const QNetworkReply *reply);
     void onHeaders(quint64 id, QNetworkReply *reply);
     void onData(quint64 id, QNetworkReply *reply);
@@ -135,6 +148,10 @@ private:
     QHash<const QNetworkReply *, int> repliesInUse_;         // replies whose signal is running
     std::vector<QPointer<QNetworkReply>> retiredReplies_;
     QTimer sweepTimer_;
+    QHash<QString, int> runningPerHost_;                 // host -> transfers holding a slot
+    QHash<QString, std::deque<quint64>> waitingPerHost_; // host -> transfer ids, oldest first
+    QTimer waitingTimer_;
+    int busiestHost_ = 0;
     quint64 nextId_ = 1;
     qint64 largestBodyHeld_ = 0;
 };

@@ -536,6 +536,70 @@ TEST_F(DownloadServiceTest, ManyRequestsAtOnceAllComplete)
     }
 }
 
+TEST(DownloadServiceQueue, RequestsBeyondSixPerHostWaitWithoutTheirClocksRunning)
+{
+    // Each request takes 150 ms, well inside both limits, but 24 of them on six connections
+    // take 600 ms: longer than the idle limit and the deadline of one request.
+    DownloadLimits limits;
+    limits.idleTimeoutMs = 400;
+    limits.totalTimeoutMs = 500;
+    NetworkDownloadService service(limits);
+    NoticeLog log(service);
+    HttpTestServer server;
+    server.setLatency(150);
+    QStringList keys;
+    for (int i = 0; i < 24; ++i) {
+        const QString path = QStringLiteral("/queued/%1.png").arg(i);
+        server.addFile(path, QByteArray::number(i).repeated(50));
+        keys.append(path);
+        ASSERT_TRUE(service.beginDownload(server.url(path), path));
+    }
+    int mostConnections = 0;
+    EXPECT_TRUE(runUntil([&] {
+        mostConnections = std::max(mostConnections, server.openConnections());
+        return log.allEnded(keys);
+    }));
+    for (int i = 0; i < 24; ++i) {
+        EXPECT_EQ(log.statuses(keys[i]), (Statuses{FirstData, Finished})) << i;
+        EXPECT_EQ(log.last(keys[i]).bytes, QByteArray::number(i).repeated(50)) << i;
+    }
+    EXPECT_EQ(service.busiestHost(), NetworkDownloadService::TransfersPerHost);
+    EXPECT_LE(mostConnections, NetworkDownloadService::TransfersPerHost);
+    EXPECT_TRUE(log.breaches.isEmpty()) << log.breaches.join(u'\n').toStdString();
+}
+
+TEST(DownloadServiceQueue, AFullHostHoldsUpNoOtherHostAndItsQueueCancelsQuietly)
+{
+    NetworkDownloadService service(shortLimits());
+    NoticeLog log(service);
+    HttpTestServer busy;
+    HttpTestServer other;
+    busy.stallBeforeHeaders(QStringLiteral("/stall"));
+    busy.addFile(QStringLiteral("/waiting"), "waiting");
+    other.addFile(QStringLiteral("/free"), "free");
+    for (int i = 0; i < NetworkDownloadService::TransfersPerHost; ++i)
+        ASSERT_TRUE(service.beginDownload(busy.url(QStringLiteral("/stall")),
+                                          QStringLiteral("stall%1").arg(i)));
+    ASSERT_TRUE(service.beginDownload(busy.url(QStringLiteral("/waiting")), QStringLiteral("w")));
+    ASSERT_TRUE(service.beginDownload(other.url(QStringLiteral("/free")), QStringLiteral("free")));
+
+    EXPECT_TRUE(runUntil([&] { return log.ended(QStringLiteral("free")); }));
+    EXPECT_EQ(log.last(QStringLiteral("free")).bytes, "free");
+    EXPECT_EQ(busy.requestCount(QStringLiteral("/waiting")), 0) << "its turn has not come";
+    EXPECT_EQ(service.activeDownloads(), NetworkDownloadService::TransfersPerHost + 1);
+
+    service.cancelAllDownloads();
+    runFor(shortLimits().idleTimeoutMs + 200);
+    EXPECT_TRUE(log.statuses(QStringLiteral("w")).empty());
+    EXPECT_EQ(busy.requestCount(QStringLiteral("/waiting")), 0);
+    EXPECT_EQ(service.activeDownloads(), 0);
+
+    // The host's slots are free again.
+    ASSERT_TRUE(service.beginDownload(busy.url(QStringLiteral("/waiting")), QStringLiteral("w2")));
+    EXPECT_TRUE(runUntil([&] { return log.ended(QStringLiteral("w2")); }));
+    EXPECT_EQ(log.last(QStringLiteral("w2")).bytes, "waiting");
+}
+
 // Adds a certificate to the process's trusted ones for as long as it lives.
 class TrustedCertificate {
 public:
