@@ -1,14 +1,290 @@
 #include "mainwin/frm_resource.h"
 
-#include "shell/language_table.h"
+#include "grab/search_start.h"
+#include "mainwin/give_up_focus.h"
+#include "mainwin/main_window_host.h"
+#include "mainwin/ocx_resource.h"
+#include "mainwin/panel_values.h"
+#include "mainwin/search_history.h"
+#include "platform/message_boxes.h"
+#include "shell/app_state.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTime>
 
-frmResource::frmResource(const LanguageText &texts, QWidget *parent) : QWidget(parent)
+namespace {
+enum Text {
+    GrabCaption = 56,
+    HideCaption = 57,
+    HelpCaption = 58,
+    FirstCaption = 60,
+    BackwardCaption = 61,
+    ForwardCaption = 62,
+    LastCaption = 63,
+    StopCaption = 64,
+    ReadyStatus = 65,
+    SavedWord = 66,
+    ScannedWord = 67,
+    FirstPanel = 68, // 68 to 71: the four panels before anything happened
+    NoFormatMessage = 72,
+    RangeFrom = 73,
+    RangeTo = 74,
+    RangeInvalid = 75,
+    NoSearchMessage = 76,
+    GrabStartedStatus = 77,
+    StartSavedWord = 69,
+    StartScannedWord = 70,
+    WindowCaption = 114,
+};
+
+constexpr int CommandLeft = 546;
+constexpr int CommandWidth = 80;
+constexpr int CommandHeight = 26;
+constexpr int GrabTop = 222;
+constexpr int HideTop = 252;
+constexpr int HelpTop = 282;
+
+constexpr int StripTop = 308;
+constexpr int PageLabelTop = 312;
+constexpr int PagingTop = 448;
+constexpr int PagingWidth = 89;
+constexpr int PagingHeight = 17;
+constexpr int PagingLefts[] = {136, 224, 312, 400};
+
+const QColor StripColour(0x30, 0x30, 0x30);
+const QColor NoPageColour(0xC0, 0xC0, 0xC0);
+} // namespace
+
+frmResource::frmResource(AppState &state, PanelValues &values, MessageBoxes &messages,
+                         FolderPicker &folders, MainWindowHost &host, QWidget *parent)
+    : QWidget(parent), state_(state), values_(values), messages_(messages), host_(host)
 {
     setObjectName(QStringLiteral("frmResource"));
-    setWindowTitle(texts[114]);
-    resize(640, 480);
+    setWindowTitle(QStringLiteral("Zovarode"));
+
+    ocxResource_ = new ocxResource(state, values, messages, folders, this);
+    ocxResource_->move(0, 0);
+
+    cmdGrabNow = new QPushButton(QStringLiteral("&Grab"), this);
+    cmdExit = new QPushButton(QStringLiteral("H&ide"), this);
+    cmdHelp = new QPushButton(QStringLiteral("&Help"), this);
+    cmdGrabNow->setGeometry(CommandLeft, GrabTop, CommandWidth, CommandHeight);
+    cmdExit->setGeometry(CommandLeft, HideTop, CommandWidth, CommandHeight);
+    cmdHelp->setGeometry(CommandLeft, HelpTop, CommandWidth, CommandHeight);
+
+    createStrip();
+    createStatusBar();
+
+    // Parked outside the visible area; it takes the focus after a command.
+    txtDumb = new QLineEdit(QStringLiteral("Text1"), this);
+    txtDumb->setGeometry(-1000, -1000, 20, 20);
+
+    connect(cmdGrabNow, &QPushButton::clicked, this, &frmResource::cmdGrabNow_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmResource::cmdExit_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmResource::cmdHelp_Click);
+    connect(&state_.status, &MainWindowStatus::panelChanged, this,
+            [this](int panel, const QString &text) {
+                statusPanels_[static_cast<size_t>(panel - 1)]->setText(text);
+            });
+    connect(&state_.status, &MainWindowStatus::grabCaptionChanged, cmdGrabNow,
+            &QPushButton::setText);
+
+    setMinimumSize(ClientWidth, ClientHeight);
+    resize(ClientWidth, ClientHeight);
+}
+
+void frmResource::createStrip()
+{
+    thumbBackdrop_ = new QWidget(this);
+    thumbBackdrop_->setAutoFillBackground(true);
+    QPalette backdrop = thumbBackdrop_->palette();
+    backdrop.setColor(QPalette::Window, StripColour);
+    thumbBackdrop_->setPalette(backdrop);
+
+    lblThumbViewPage = new QLabel(QStringLiteral("0/0"), this);
+    QPalette page = lblThumbViewPage->palette();
+    page.setColor(QPalette::WindowText, NoPageColour);
+    lblThumbViewPage->setPalette(page);
+    lblThumbViewPage->adjustSize();
+    lblThumbViewPage->move(lblThumbViewPage->x(), PageLabelTop);
+
+    // The slots are placed when a page fills them; an empty strip shows none.
+    for (size_t slot = 0; slot < picThumb.size(); ++slot) {
+        picThumb[slot] = new QLabel(this);
+        picThumb[slot]->setScaledContents(true);
+        picThumb[slot]->hide();
+        lblThumbView[slot] = new QLabel(this);
+        lblThumbView[slot]->hide();
+    }
+    picImg = new QLabel(this);
+    picImg->hide();
+
+    const char16_t *captions[] = {u"|<<   First", u"< Previous", u"Next >", u"Last   >>|"};
+    std::array<QPushButton **, 4> buttons = {&cmdFirst, &cmdBackward, &cmdForward, &cmdLast};
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        auto *button = new QPushButton(QString::fromUtf16(captions[i]), this);
+        button->setGeometry(PagingLefts[i], PagingTop, PagingWidth, PagingHeight);
+        button->setEnabled(false);
+        *buttons[i] = button;
+    }
+}
+
+void frmResource::createStatusBar()
+{
+    sbThumbViewStatus = new QStatusBar(this);
+    const char16_t *texts[] = {u"picture search engine", u"0 image", u"scan 0", u"0 Kbps"};
+    const int stretches[] = {5, 3, 3, 2};
+    for (size_t i = 0; i < statusPanels_.size(); ++i) {
+        auto *label = new QLabel(QString::fromUtf16(texts[i]), sbThumbViewStatus);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setMinimumWidth(1);
+        sbThumbViewStatus->addWidget(label, stretches[i]);
+        statusPanels_[i] = label;
+    }
+}
+
+void frmResource::Form_Load()
+{
+    const LanguageText &texts = state_.language.LanguageText;
+    show();
+
+    setWindowTitle(texts[WindowCaption]);
+    state_.status.setGrabCaption(texts[GrabCaption]);
+    cmdExit->setText(texts[HideCaption]);
+    cmdHelp->setText(texts[HelpCaption]);
+    cmdFirst->setText(texts[FirstCaption]);
+    cmdBackward->setText(texts[BackwardCaption]);
+    cmdForward->setText(texts[ForwardCaption]);
+    cmdLast->setText(texts[LastCaption]);
+
+    for (int panel = 1; panel <= 4; ++panel)
+        setPanel(panel, texts[FirstPanel + panel - 1]);
+
+    // A running grab keeps its Stop caption even when the folder has to be replaced below,
+    // so that it can be stopped from here.
+    if (state_.grab.Grabbing)
+        state_.status.setGrabCaption(texts[StopCaption]);
+
+    if (!QFileInfo(state_.settings.Download_File_Folder).isDir()) {
+        state_.settings.Download_File_Folder = state_.programFolder;
+        state_.status.ListedFolder = state_.programFolder;
+        ocxResource_->ChangeFileFolder(state_.programFolder);
+        return;
+    }
+
+    cmdExit->move(cmdExit->x(), HideTop);
+    cmdHelp->move(cmdHelp->x(), HelpTop);
+
+    if (state_.status.MainWindowOpen) {
+        const GrabState &grab = state_.grab;
+        setPanel(1, texts[ReadyStatus]);
+        setPanel(2, QString::number(grab.PicturesSaved) + u' ' + texts[SavedWord]);
+        setPanel(3, texts[ScannedWord] + u' ' + QString::number(grab.PagesCounted));
+    }
+}
+
+void frmResource::setPanel(int panel, const QString &text)
+{
+    statusPanels_[static_cast<size_t>(panel - 1)]->setText(text);
+    state_.status.showStatus(panel, text);
+}
+
+QString frmResource::panelText(int panel) const
+{
+    return statusPanels_.at(static_cast<size_t>(panel - 1))->text();
+}
+
+void frmResource::cmdGrabNow_Click()
+{
+    const LanguageText &texts = state_.language.LanguageText;
+    GrabState &grab = state_.grab;
+    if (cmdGrabNow->text() == texts[StopCaption]) {
+        state_.status.setGrabCaption(texts[GrabCaption]);
+        grab.StopRequested = true;
+        // A driver that has not started yet would clear the request and run anyway.
+        host_.cancelGrabStart();
+        return;
+    }
+    // A stopped grab still winding down must not be seeded anew under its feet.
+    if (grab.Grabbing) {
+        txtDumb->setFocus();
+        return;
+    }
+    if (!grabChecksPass()) {
+        txtDumb->setFocus();
+        return;
+    }
+
+    const SearchStart start =
+        startOfSearch(values_.SearchText, state_.programFolder, state_.language.SearchBaseAddress,
+                      state_.language.SearchPageSuffix);
+    values_.SearchText = start.SearchText;
+    grab.KeywordSearchMode = start.KeywordSearchMode;
+    if (start.KeywordSearchMode)
+        grab.ResultPageSeen = false;
+    else
+        grab.SiteRoot = start.SiteRoot;
+    grab.ProjectFilePath = start.ProjectFilePath;
+
+    AddToHistory();
+    grab.SeedCrawl(start.StartAddress, state_.settings);
+    state_.status.setGrabCaption(texts[StopCaption]);
+    ocxResource_->SaveResourceSetting();
+    host_.startGrabTimers();
+
+    setPanel(1, texts[GrabStartedStatus] + u' ' +
+                    QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+    setPanel(2, QString::number(grab.PicturesSaved) + u' ' + texts[StartSavedWord]);
+    setPanel(3, texts[StartScannedWord] + u' ' + QString::number(grab.PagesCounted));
+    txtDumb->setFocus();
+}
+
+bool frmResource::grabChecksPass()
+{
+    const LanguageText &texts = state_.language.LanguageText;
+    const Settings &settings = state_.settings;
+    const auto refuse = [this](const QString &message) {
+        messages_.showMessage(message, MessageBoxes::Icon::Exclamation);
+        return false;
+    };
+    if (!values_.AnyFormatSelected)
+        return refuse(texts[NoFormatMessage]);
+    if (settings.FileFromNum > settings.FileToNum)
+        return refuse(texts[RangeFrom] + u' ' + QString::number(settings.FileFromNum) + u' ' +
+                      texts[RangeTo] + u' ' + QString::number(settings.FileToNum) + u' ' +
+                      texts[RangeInvalid]);
+    if (values_.SearchText.isEmpty())
+        return refuse(texts[NoSearchMessage]);
+    return true;
+}
+
+void frmResource::AddToHistory()
+{
+    if (!addToHistory(state_.projects, values_.SearchText))
+        return;
+    state_.store.SaveProjectList(state_.settings, state_.projects);
+    ocxResource_->AddProject();
+}
+
+void frmResource::cmdExit_Click()
+{
+    // A thumbnail page being built still uses the window.
+    if (!host_.thumbRefreshEnabled()) {
+        giveUpFocus(cmdExit);
+        return;
+    }
+    Q_EMIT cmdExitClicked();
+}
+
+void frmResource::cmdHelp_Click()
+{
+    host_.showHelp();
 }
 
 void frmResource::unload()
@@ -24,6 +300,29 @@ void frmResource::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // The title bar's close button hides the window as the Hide button does, so that the
+    // tray entry becomes usable again.
     event->ignore();
-    Q_EMIT cmdExitClicked();
+    cmdExit_Click();
+}
+
+void frmResource::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int statusTop = height() - sbThumbViewStatus->sizeHint().height();
+    sbThumbViewStatus->setGeometry(0, statusTop, width(), height() - statusTop);
+    thumbBackdrop_->setGeometry(0, StripTop, width(), statusTop - StripTop);
+    Form_Resize();
+}
+
+void frmResource::Form_Resize()
+{
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    centrePageLabel();
+}
+
+void frmResource::centrePageLabel()
+{
+    lblThumbViewPage->move((width() - lblThumbViewPage->width()) / 2, lblThumbViewPage->y());
 }

@@ -4,6 +4,7 @@
 #include "grab/grab_driver.h"
 #include "mainwin/frm_resource.h"
 #include "platform/download_service.h"
+#include "platform/folder_picker.h"
 #include "platform/process_control.h"
 #include "platform/tray_icon.h"
 #include "shell/about_window.h"
@@ -21,7 +22,8 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
       mnuAbout(mnuPopup->addAction(QStringLiteral("A&bout..."))),
       mnuExit(mnuPopup->addAction(QStringLiteral("E&xit"))), state_(state),
       services_(services), context_{state.settings, state.grab, state.status,
-                                    state.language.LanguageText, events_}
+                                    state.language.LanguageText, events_},
+      folderPicker_(std::make_unique<FileDialogFolderPicker>())
 {
     DownloadLimits limits;
     limits.idleTimeoutMs = state.timings.TransferIdleMs;
@@ -94,8 +96,10 @@ void frmAmbrola::mnuGrabbing_Click()
     state_.status.MainWindowOpen = true;
     mnuGrabbing->setEnabled(false);
     if (!mainWindow_) {
-        mainWindow_ = new frmResource(state_.language.LanguageText);
+        mainWindow_ =
+            new frmResource(state_, panelValues_, services_.messages, *folderPicker_, *this);
         connect(mainWindow_, &frmResource::cmdExitClicked, this, &frmAmbrola::mainWindow_cmdExit);
+        mainWindow_->Form_Load();
     }
     mainWindow_->show();
     mainWindow_->raise();
@@ -120,6 +124,27 @@ void frmAmbrola::mnuHelp_Click()
 {
     frmHelp help(state_.language.LanguageText, services_.urls);
     help.exec();
+}
+
+void frmAmbrola::showHelp()
+{
+    mnuHelp_Click();
+}
+
+bool frmAmbrola::thumbRefreshEnabled() const
+{
+    return tmrRefreshThumbView.isActive();
+}
+
+void frmAmbrola::startGrabTimers()
+{
+    tmrRefreshThumbView.start();
+    tmrGrabbing.start();
+}
+
+void frmAmbrola::cancelGrabStart()
+{
+    tmrGrabbing.stop();
 }
 
 void frmAmbrola::mnuAbout_Click()

@@ -3,6 +3,8 @@
 #include "crawl/crawl_context.h"
 #include "crawl/version_check.h"
 #include "mainwin/frm_resource.h"
+#include "mainwin/main_window_host.h"
+#include "mainwin/panel_values.h"
 #include "platform/event_pump.h"
 
 #include <QObject>
@@ -12,6 +14,7 @@
 #include <memory>
 
 struct AppState;
+class FolderPicker;
 class GrabDriver;
 class MessageBoxes;
 class NetworkDownloadService;
@@ -35,7 +38,7 @@ struct ShellServices {
 // The hidden main window: never shown, it owns the tray icon and its menu, the timers of a
 // grab, the download engine and the grabbing driver, and the main window, and ends the
 // program.
-class frmAmbrola : public QObject, public UpgradeOffer {
+class frmAmbrola : public QObject, public UpgradeOffer, public MainWindowHost {
     Q_OBJECT
 
 public:
@@ -67,6 +70,12 @@ public:
     // Offers a newer version in a window that does not block.
     void offerUpgrade() override;
 
+    // What the main window asks of its host.
+    void showHelp() override;
+    bool thumbRefreshEnabled() const override;
+    void startGrabTimers() override;
+    void cancelGrabStart() override;
+
     ocxParseWeb &engine() { return *ocxParseWeb_; }
     GrabDriver &driver() { return *driver_; }
 
@@ -91,6 +100,8 @@ private:
     std::unique_ptr<ocxParseWeb> ocxParseWeb_;
     std::unique_ptr<GrabDriver> driver_;
     bool upgradeOffered_ = false;
+    std::unique_ptr<FolderPicker> folderPicker_;
+    PanelValues panelValues_;
     QPointer<frmResource> mainWindow_;
     bool withoutTray_ = false;
 };

@@ -2,6 +2,7 @@
 
 // Stand-ins for the platform services, for tests that must not touch the desktop.
 
+#include "platform/folder_picker.h"
 #include "platform/instance_lock.h"
 #include "platform/message_boxes.h"
 #include "platform/network_state.h"
@@ -78,4 +79,21 @@ class FixedNetworkState final : public NetworkState {
 public:
     bool NetworkAlive() const override { return alive; }
     bool alive = true;
+};
+
+// Records the start folder of every pick and answers from a script (a cancel once the script
+// runs out).
+class ScriptedFolderPicker final : public FolderPicker {
+public:
+    QString BrowseForFolder(QWidget *, const QString &startFolder) override
+    {
+        startFolders.append(startFolder);
+        if (answers.empty())
+            return {};
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    QStringList startFolders;
+    std::deque<QString> answers;
 };
