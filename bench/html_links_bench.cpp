@@ -23,11 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-class NoEvents final : public EventPump {
-public:
-    void yieldEvents() override {}
-};
-
 class CountingSink final : public LinkSink {
 public:
     void MakeLink(const QString &, qint16) override { ++count; }
@@ -143,7 +138,7 @@ template <typename Parse>
 void runParser(benchmark::State &state, const QString &page, bool keywordSearch, Parse parse)
 {
     const bool real = state.range(1) != 0;
-    NoEvents noEvents;
+    ScriptedEventPump noEvents;
     QtEventPump qtEvents;
     Grab grab(state.range(1) == 2 ? static_cast<EventPump &>(qtEvents) : noEvents);
     grab.settings.StayOnSameSite = true;

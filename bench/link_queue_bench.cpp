@@ -22,11 +22,6 @@ namespace {
 constexpr int Filled = 100'000;
 constexpr int Batch = 10'000;
 
-class NoEvents final : public EventPump {
-public:
-    void yieldEvents() override {}
-};
-
 QString page(int n)
 {
     return u"http://www.site.example/section"_s + QString::number(n % 97) + u"/page"_s +
@@ -63,7 +58,7 @@ struct Fixture {
     GrabState grab;
     MainWindowStatus status;
     LanguageText texts;
-    NoEvents events;
+    ScriptedEventPump events;
     CrawlContext context{settings, grab, status, texts, events};
 };
 
@@ -84,7 +79,7 @@ void admit(benchmark::State &state, const GrabState &filled, QString (*address)(
     settings.StayOnSameSite = true;
     MainWindowStatus status;
     LanguageText texts;
-    NoEvents events;
+    ScriptedEventPump events;
     GrabState grab;
     CrawlContext context{settings, grab, status, texts, events};
     for (auto _ : state) {

@@ -23,11 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-class NoEvents final : public EventPump {
-public:
-    void yieldEvents() override {}
-};
-
 void check(bool condition)
 {
     if (!condition)
@@ -147,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     grab.SiteRoot = lines[0].mid(1);
     MainWindowStatus status;
     LanguageText texts;
-    NoEvents events;
+    ScriptedEventPump events;
     CrawlContext context{settings, grab, status, texts, events};
 
     PlainLists plain;

@@ -14,13 +14,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-class NoEvents final : public EventPump {
-public:
-    void yieldEvents() override {}
-};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
@@ -48,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     MainWindowStatus status;
     status.MainWindowOpen = true;
     LanguageText texts;
-    NoEvents events;
+    ScriptedEventPump events;
     CrawlContext context{settings, grab, status, texts, events};
 
     const bool stored = StorePicture(context, bytes, QStringLiteral("RRhttp://fuzz/p/x"));

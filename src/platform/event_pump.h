@@ -13,6 +13,8 @@ public:
 
 #include <QElapsedTimer>
 
+#include <functional>
+
 // Runs the application's pending events. A parser yields hundreds of thousands of times on a
 // large page; running the event loop each time would cost more than the parse, so a yield
 // that comes within a millisecond of the last one returns at once. Events still run at least
@@ -25,4 +27,19 @@ public:
 private:
     static constexpr qint64 YieldIntervalNs = 1'000'000;
     QElapsedTimer sinceLastRun_;
+};
+
+// Runs no events: calls a function at every yield instead, and counts the yields. For tests,
+// benchmarks and fuzzing, where the routine under test must not run the event loop.
+class ScriptedEventPump final : public EventPump {
+public:
+    void yieldEvents() override
+    {
+        ++yields;
+        if (onYield)
+            onYield();
+    }
+
+    int yields = 0;
+    std::function<void()> onYield;
 };

@@ -17,18 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-class ScriptedPump final : public EventPump {
-public:
-    void yieldEvents() override
-    {
-        ++yields;
-        if (onYield)
-            onYield();
-    }
-    int yields = 0;
-    std::function<void()> onYield;
-};
-
 // Records what a parser hands over, in order, as "Routine address depth".
 class RecordingSink final : public LinkSink {
 public:
@@ -84,7 +72,7 @@ protected:
     GrabState grab;
     MainWindowStatus status;
     LanguageText texts;
-    ScriptedPump pump;
+    ScriptedEventPump pump;
     CrawlContext context{settings, grab, status, texts, pump};
     RecordingSink sink;
     bool finished = false;

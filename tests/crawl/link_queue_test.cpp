@@ -17,19 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Lets a test act where a routine lets events run.
-class ScriptedPump final : public EventPump {
-public:
-    void yieldEvents() override
-    {
-        ++yields;
-        if (onYield)
-            onYield();
-    }
-    int yields = 0;
-    std::function<void()> onYield;
-};
-
 class LinkQueueTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,7 +48,7 @@ protected:
     GrabState grab;
     MainWindowStatus status;
     LanguageText texts;
-    ScriptedPump pump;
+    ScriptedEventPump pump;
     CrawlContext context{settings, grab, status, texts, pump};
 };
 

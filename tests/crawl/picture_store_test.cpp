@@ -16,18 +16,6 @@
 #include <functional>
 
 namespace {
-class CountingPump final : public EventPump {
-public:
-    void yieldEvents() override
-    {
-        ++count;
-        if (onYield)
-            onYield();
-    }
-    int count = 0;
-    std::function<void()> onYield;
-};
-
 QByteArray padded(QByteArray header, qsizetype size = 64)
 {
     header.append(size - header.size(), '\x5A');
@@ -82,7 +70,7 @@ protected:
     GrabState grab;
     MainWindowStatus status;
     LanguageText texts;
-    CountingPump events;
+    ScriptedEventPump events;
     CrawlContext context{settings, grab, status, texts, events};
 };
 } // namespace
@@ -222,5 +210,5 @@ TEST_F(PictureStoreTest, YieldsFirstAndShowsTheCountInPanelTwo)
 
     events.onYield = [this] { settings.GIF_Download = false; };
     EXPECT_FALSE(store(gif(1, 1))) << "settings are read after the yield";
-    EXPECT_EQ(events.count, 3);
+    EXPECT_EQ(events.yields, 3);
 }
