@@ -7,6 +7,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "shell/text_ids.h"
 
 #include <array>
 #include <optional>
@@ -16,7 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr int PagesCountedText = 70;
 constexpr int PagesCountedPanel = 3;
 // Pages of this depth are fetched but never parsed.
 constexpr qint16 NeverParsedDepth = 9;
@@ -451,7 +451,7 @@ bool ParseURLHtml(CrawlContext &context, LinkSink &sink, QString html, QString k
 {
     GrabState &grab = context.grab;
     ++grab.PagesCounted;
-    context.status.showStatus(PagesCountedPanel, context.texts[PagesCountedText] + u' ' +
+    context.status.showStatus(PagesCountedPanel, context.texts[TextId::PagesCountedWord] + u' ' +
                                                      QString::number(grab.PagesCounted));
 
     const PageKey pageKey = readKey(key);

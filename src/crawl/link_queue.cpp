@@ -6,6 +6,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "shell/text_ids.h"
 
 #include <algorithm>
 #include <array>
@@ -13,7 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr int PagesCountedText = 70;
 constexpr int PagesCountedPanel = 3;
 
 bool matchesLowerAt(QStringView text, qsizetype at, QLatin1StringView lowerWord)
@@ -245,7 +245,7 @@ void AddResultPage(CrawlContext &context, const QString &link, qint16 depth)
 
     grab.LinkList.append({link, depth});
     ++grab.PagesCounted;
-    context.status.showStatus(PagesCountedPanel, context.texts[PagesCountedText] + u' ' +
+    context.status.showStatus(PagesCountedPanel, context.texts[TextId::PagesCountedWord] + u' ' +
                                                      QString::number(grab.PagesCounted));
 }
 

@@ -10,17 +10,9 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/text_forms.h"
+#include "shell/text_ids.h"
 
 namespace {
-enum Text {
-    Requesting = 79,
-    Receiving = 80,
-    Redirected = 81,
-    Failed = 82,
-    Completed = 83,
-    AllStopped = 84,
-};
-
 bool looksLikePicture(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
@@ -60,12 +52,12 @@ void ocxParseWeb::BeginDownload(const QString &url, const QString &key)
     }
     PendingRequests.append(key);
     ++outstanding_[key];
-    context_.status.showStatus(1, context_.texts[Requesting]);
+    context_.status.showStatus(1, context_.texts[TextId::Requesting]);
 }
 
 bool ocxParseWeb::CancelAllDownload()
 {
-    context_.status.showStatus(1, context_.texts[AllStopped]);
+    context_.status.showStatus(1, context_.texts[TextId::AllStopped]);
     service_.cancelAllDownloads();
     PendingRequests = QStringList{QString()};
     outstanding_.clear();
@@ -81,7 +73,7 @@ void ocxParseWeb::AsyncReadProgress(const QString &key, int status, const QStrin
     switch (status) {
     case DownloadStatus::Failed:
         if (!grab.StopRequested)
-            context_.status.showStatus(1, context_.texts[Failed]);
+            context_.status.showStatus(1, context_.texts[TextId::DownloadFailed]);
         removePending(key);
         if (countOut(key))
             failedByProgress_.insert(key);
@@ -90,11 +82,11 @@ void ocxParseWeb::AsyncReadProgress(const QString &key, int status, const QStrin
         if (grab.StopRequested)
             break;
         MakeLink(context_, text, 0);
-        context_.status.showStatus(1, context_.texts[Redirected]);
+        context_.status.showStatus(1, context_.texts[TextId::Redirected]);
         break;
     case DownloadStatus::FirstData:
         if (!grab.StopRequested)
-            context_.status.showStatus(1, context_.texts[Receiving]);
+            context_.status.showStatus(1, context_.texts[TextId::Receiving]);
         break;
     default:
         break;
@@ -121,7 +113,7 @@ void ocxParseWeb::AsyncReadComplete(const QString &key, int status, const QByteA
 
     if (!context_.grab.StopRequested) {
         removePending(key);
-        context_.status.showStatus(1, context_.texts[Completed]);
+        context_.status.showStatus(1, context_.texts[TextId::DownloadCompleted]);
         // The parsers and the picture store let events run: keep copies of what they read.
         const QByteArray body = bytes;
         if (looksLikePicture(body)) {

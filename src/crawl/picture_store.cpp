@@ -7,6 +7,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "shell/text_ids.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +17,6 @@
 #include <optional>
 
 namespace {
-constexpr int PicturesSavedText = 69;
 constexpr qsizetype BytesPerKilobyte = 1024;
 constexpr int FileNumberDigits = 5;
 
@@ -130,6 +130,6 @@ bool StorePicture(CrawlContext &context, QByteArray bytes, QString key)
 
     ++grab.PicturesSaved;
     context.status.showStatus(2, QString::number(grab.PicturesSaved) + u' ' +
-                                     context.texts[PicturesSavedText]);
+                                     context.texts[TextId::PicturesSavedWord]);
     return true;
 }

@@ -10,6 +10,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "shell/text_ids.h"
 #include "shell/timings.h"
 
 #include <QFile>
@@ -24,16 +25,6 @@ namespace {
 constexpr qint16 PagesAtOnce = 60;
 constexpr int RefreshAtOnceMs = 100;
 
-enum Text {
-    GrabCaption = 56,
-    StopCaption = 64,
-    AllStopped = 84,
-    GrabEnded = 109,
-    FinishedMessage = 110,
-    StoppedMessage = 111,
-    StoppedByUserMessage = 112,
-    NetworkLostMessage = 113,
-};
 } // namespace
 
 PictureLimits pictureLimitsFor(qint32 remaining)
@@ -174,27 +165,27 @@ void GrabDriver::endGrab(Ending ending)
     grab.Grabbing = false;
     switch (ending) {
     case Ending::NetworkLost:
-        warn(NetworkLostMessage);
+        warn(TextId::NetworkLostMessage);
         break;
     case Ending::Stopped:
         // The Grab Now button shows its grab caption again when the user stopped the grab.
-        if (status.MainWindowOpen && status.grabCaption() != texts[StopCaption])
-            warn(StoppedByUserMessage);
+        if (status.MainWindowOpen && status.grabCaption() != texts[TextId::StopCaption])
+            warn(TextId::StoppedByUserMessage);
         else
-            warn(StoppedMessage);
+            warn(TextId::StoppedMessage);
         break;
     case Ending::Finished:
-        warn(FinishedMessage);
+        warn(TextId::FinishedMessage);
         break;
     }
     engine_.CancelAllDownload();
-    status.showStatus(1, texts[AllStopped]);
+    status.showStatus(1, texts[TextId::AllStopped]);
 
     SaveProject(grab);
     refreshTimer_.setInterval(RefreshAtOnceMs);
     if (status.MainWindowOpen) {
-        status.setGrabCaption(texts[GrabCaption]);
-        status.showStatus(1, texts[GrabEnded] + u' ' +
+        status.setGrabCaption(texts[TextId::GrabCaption]);
+        status.showStatus(1, texts[TextId::GrabEnded] + u' ' +
                                  QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
     }
 }

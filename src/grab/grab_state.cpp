@@ -3,10 +3,10 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "shell/text_ids.h"
 
 namespace {
 constexpr qint32 FailuresThatBlock = 6;
-constexpr int BlockedFolderText = 85;
 } // namespace
 
 QString FolderOf(const QString &address)
@@ -29,7 +29,7 @@ void GrabState::RecordFailure(const QString &address, MainWindowStatus &status,
     if (++record.Count == FailuresThatBlock) {
         BlockedFolders.append(folder);
         blockedIndex_.insert(folder);
-        status.showStatus(1, texts[BlockedFolderText]);
+        status.showStatus(1, texts[TextId::FolderBlocked]);
     }
 }
 

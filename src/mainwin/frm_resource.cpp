@@ -8,6 +8,7 @@
 #include "mainwin/search_history.h"
 #include "platform/message_boxes.h"
 #include "shell/app_state.h"
+#include "shell/text_ids.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -19,30 +20,6 @@
 #include <QTime>
 
 namespace {
-enum Text {
-    GrabCaption = 56,
-    HideCaption = 57,
-    HelpCaption = 58,
-    FirstCaption = 60,
-    BackwardCaption = 61,
-    ForwardCaption = 62,
-    LastCaption = 63,
-    StopCaption = 64,
-    ReadyStatus = 65,
-    SavedWord = 66,
-    ScannedWord = 67,
-    FirstPanel = 68, // 68 to 71: the four panels before anything happened
-    NoFormatMessage = 72,
-    RangeFrom = 73,
-    RangeTo = 74,
-    RangeInvalid = 75,
-    NoSearchMessage = 76,
-    GrabStartedStatus = 77,
-    StartSavedWord = 69,
-    StartScannedWord = 70,
-    WindowCaption = 114,
-};
-
 constexpr int CommandLeft = 546;
 constexpr int CommandWidth = 80;
 constexpr int CommandHeight = 26;
@@ -154,22 +131,22 @@ void frmResource::Form_Load()
     const LanguageText &texts = state_.language.LanguageText;
     show();
 
-    setWindowTitle(texts[WindowCaption]);
-    state_.status.setGrabCaption(texts[GrabCaption]);
-    cmdExit->setText(texts[HideCaption]);
-    cmdHelp->setText(texts[HelpCaption]);
-    cmdFirst->setText(texts[FirstCaption]);
-    cmdBackward->setText(texts[BackwardCaption]);
-    cmdForward->setText(texts[ForwardCaption]);
-    cmdLast->setText(texts[LastCaption]);
+    setWindowTitle(texts[TextId::WindowCaption]);
+    state_.status.setGrabCaption(texts[TextId::GrabCaption]);
+    cmdExit->setText(texts[TextId::HideCaption]);
+    cmdHelp->setText(texts[TextId::HelpCaption]);
+    cmdFirst->setText(texts[TextId::FirstCaption]);
+    cmdBackward->setText(texts[TextId::BackwardCaption]);
+    cmdForward->setText(texts[TextId::ForwardCaption]);
+    cmdLast->setText(texts[TextId::LastCaption]);
 
     for (int panel = 1; panel <= 4; ++panel)
-        setPanel(panel, texts[FirstPanel + panel - 1]);
+        setPanel(panel, texts[TextId::FirstPanel + panel - 1]);
 
     // A running grab keeps its Stop caption even when the folder has to be replaced below,
     // so that it can be stopped from here.
     if (state_.grab.Grabbing)
-        state_.status.setGrabCaption(texts[StopCaption]);
+        state_.status.setGrabCaption(texts[TextId::StopCaption]);
 
     if (!QFileInfo(state_.settings.Download_File_Folder).isDir()) {
         state_.settings.Download_File_Folder = state_.programFolder;
@@ -183,9 +160,9 @@ void frmResource::Form_Load()
 
     if (state_.status.MainWindowOpen) {
         const GrabState &grab = state_.grab;
-        setPanel(1, texts[ReadyStatus]);
-        setPanel(2, QString::number(grab.PicturesSaved) + u' ' + texts[SavedWord]);
-        setPanel(3, texts[ScannedWord] + u' ' + QString::number(grab.PagesCounted));
+        setPanel(1, texts[TextId::ReadyStatus]);
+        setPanel(2, QString::number(grab.PicturesSaved) + u' ' + texts[TextId::SavedWord]);
+        setPanel(3, texts[TextId::ScannedWord] + u' ' + QString::number(grab.PagesCounted));
     }
 }
 
@@ -204,8 +181,8 @@ void frmResource::cmdGrabNow_Click()
 {
     const LanguageText &texts = state_.language.LanguageText;
     GrabState &grab = state_.grab;
-    if (cmdGrabNow->text() == texts[StopCaption]) {
-        state_.status.setGrabCaption(texts[GrabCaption]);
+    if (cmdGrabNow->text() == texts[TextId::StopCaption]) {
+        state_.status.setGrabCaption(texts[TextId::GrabCaption]);
         grab.StopRequested = true;
         // A driver that has not started yet would clear the request and run anyway.
         host_.cancelGrabStart();
@@ -234,14 +211,14 @@ void frmResource::cmdGrabNow_Click()
 
     AddToHistory();
     grab.SeedCrawl(start.StartAddress, state_.settings);
-    state_.status.setGrabCaption(texts[StopCaption]);
+    state_.status.setGrabCaption(texts[TextId::StopCaption]);
     ocxResource_->SaveResourceSetting();
     host_.startGrabTimers();
 
-    setPanel(1, texts[GrabStartedStatus] + u' ' +
+    setPanel(1, texts[TextId::GrabStartedStatus] + u' ' +
                     QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
-    setPanel(2, QString::number(grab.PicturesSaved) + u' ' + texts[StartSavedWord]);
-    setPanel(3, texts[StartScannedWord] + u' ' + QString::number(grab.PagesCounted));
+    setPanel(2, QString::number(grab.PicturesSaved) + u' ' + texts[TextId::PicturesSavedWord]);
+    setPanel(3, texts[TextId::PagesCountedWord] + u' ' + QString::number(grab.PagesCounted));
     txtDumb->setFocus();
 }
 
@@ -254,13 +231,13 @@ bool frmResource::grabChecksPass()
         return false;
     };
     if (!values_.AnyFormatSelected)
-        return refuse(texts[NoFormatMessage]);
+        return refuse(texts[TextId::NoFormatMessage]);
     if (settings.FileFromNum > settings.FileToNum)
-        return refuse(texts[RangeFrom] + u' ' + QString::number(settings.FileFromNum) + u' ' +
-                      texts[RangeTo] + u' ' + QString::number(settings.FileToNum) + u' ' +
-                      texts[RangeInvalid]);
+        return refuse(texts[TextId::RangeFrom] + u' ' + QString::number(settings.FileFromNum) +
+                      u' ' + texts[TextId::RangeTo] + u' ' + QString::number(settings.FileToNum) +
+                      u' ' + texts[TextId::RangeInvalid]);
     if (values_.SearchText.isEmpty())
-        return refuse(texts[NoSearchMessage]);
+        return refuse(texts[TextId::NoSearchMessage]);
     return true;
 }
 

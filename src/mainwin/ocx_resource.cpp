@@ -7,6 +7,7 @@
 #include "platform/folder_picker.h"
 #include "platform/message_boxes.h"
 #include "shell/app_state.h"
+#include "shell/text_ids.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,31 +19,6 @@
 #include <QPushButton>
 
 namespace {
-enum Text {
-    LimitFrame = 86,
-    FormatFrame = 87,
-    SearchFrame = 88,
-    NameFolderFrame = 89,
-    ImageSizeBox = 90,
-    WidthLabel = 91,
-    HeightLabel = 92,
-    FileSizeBox = 93,
-    FileSizeLabel = 94,
-    PixelsLabel = 95,
-    SearchLabel = 96,
-    HistoryLabel = 97,
-    DeleteButton = 98,
-    FolderLabel = 99,
-    FileNameLabel = 100,
-    FromLabel = 101,
-    ToLabel = 102,
-    OverwriteBox = 103,
-    ChangeFolderButton = 104,
-    FileNumberRange = 105,
-    FileNumberDigits = 106,
-    SameSiteBox = 115,
-};
-
 // Where the frames stand in the panel, which fills the upper part of the main window; the
 // lower right corner is left to the window's command buttons.
 const QRect SearchFrameArea(4, 0, 416, 112);
@@ -233,27 +209,27 @@ void ocxResource::UserControl_Initialize()
     const Settings &settings = state_.settings;
 
     const std::pair<QWidget *, int> captions[] = {
-        {fmeLimit, LimitFrame},
-        {fmeResourceType, FormatFrame},
-        {fmeSearch, SearchFrame},
-        {fmeNameFolder, NameFolderFrame},
-        {chkImageSize, ImageSizeBox},
-        {lblImageWidth, WidthLabel},
-        {lblImageHeight, HeightLabel},
-        {chkImageFileSize, FileSizeBox},
-        {lblImageFileSize, FileSizeLabel},
-        {lblWidthPixel, PixelsLabel},
-        {lblHeightPixel, PixelsLabel},
-        {chkStayOnSameSite, SameSiteBox},
-        {Label1, SearchLabel},
-        {Label2, HistoryLabel},
-        {cmdDelete, DeleteButton},
-        {Label5, FolderLabel},
-        {Label4, FileNameLabel},
-        {Label3, FromLabel},
-        {Label6, ToLabel},
-        {chkOverwrite, OverwriteBox},
-        {cmdChangeFileFolder, ChangeFolderButton},
+        {fmeLimit, TextId::LimitFrame},
+        {fmeResourceType, TextId::FormatFrame},
+        {fmeSearch, TextId::SearchFrame},
+        {fmeNameFolder, TextId::NameFolderFrame},
+        {chkImageSize, TextId::ImageSizeBox},
+        {lblImageWidth, TextId::WidthLabel},
+        {lblImageHeight, TextId::HeightLabel},
+        {chkImageFileSize, TextId::FileSizeBox},
+        {lblImageFileSize, TextId::FileSizeLabel},
+        {lblWidthPixel, TextId::PixelsLabel},
+        {lblHeightPixel, TextId::PixelsLabel},
+        {chkStayOnSameSite, TextId::SameSiteBox},
+        {Label1, TextId::SearchLabel},
+        {Label2, TextId::HistoryLabel},
+        {cmdDelete, TextId::DeleteButton},
+        {Label5, TextId::FolderLabel},
+        {Label4, TextId::FileNameLabel},
+        {Label3, TextId::FromLabel},
+        {Label6, TextId::ToLabel},
+        {chkOverwrite, TextId::OverwriteBox},
+        {cmdChangeFileFolder, TextId::ChangeFolderButton},
     };
     for (const auto &[control, text] : captions) {
         if (auto *frame = qobject_cast<QGroupBox *>(control))
@@ -406,8 +382,8 @@ void ocxResource::txtFileNumber_Change(QLineEdit *field, qint32 Settings::*numbe
         state_.settings.*number = check.value;
         return;
     }
-    const int text =
-        check.kind == FileNumberCheck::Kind::OutOfRange ? FileNumberRange : FileNumberDigits;
+    const int text = check.kind == FileNumberCheck::Kind::OutOfRange ? TextId::FileNumberRange
+                                                                     : TextId::FileNumberDigits;
     messages_.showMessage(state_.language.LanguageText[text], MessageBoxes::Icon::Exclamation);
     field->selectAll();
 }

@@ -6,6 +6,7 @@
 #include "shell/centring.h"
 #include "shell/language_table.h"
 #include "shell/link_label.h"
+#include "shell/text_ids.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -73,13 +74,13 @@ frmAbout::frmAbout(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
 
 void frmAbout::Form_Load(const LanguageText &texts)
 {
-    setWindowTitle(texts[16] + u' ' + productTitle());
+    setWindowTitle(texts[TextId::AboutCaption] + u' ' + productTitle());
     lblSoftwareVersion->setText(productTitle());
-    lblSoftwareAuther->setText(texts[5]);
-    lblNote->setText(texts[7]);
-    lblWebPage->setText(texts[6]);
-    cmdOK->setText(texts[0]);
-    address_ = texts[6];
+    lblSoftwareAuther->setText(texts[TextId::AuthorLine]);
+    lblNote->setText(texts[TextId::AboutNote]);
+    lblWebPage->setText(texts[TextId::WebAddress]);
+    cmdOK->setText(texts[TextId::OkCaption]);
+    address_ = texts[TextId::WebAddress];
 
     for (QWidget *w : {static_cast<QWidget *>(picMark), static_cast<QWidget *>(lblSoftwareVersion),
                        static_cast<QWidget *>(lblSoftwareAuther), static_cast<QWidget *>(lblNote),

@@ -11,6 +11,7 @@
 #include "shell/app_icon.h"
 #include "shell/app_state.h"
 #include "shell/help_window.h"
+#include "shell/text_ids.h"
 #include "shell/upgrade_dialog.h"
 
 #include <QMenu>
@@ -73,10 +74,10 @@ frmAmbrola::~frmAmbrola()
 void frmAmbrola::Form_Load()
 {
     const LanguageText &texts = state_.language.LanguageText;
-    mnuGrabbing->setText(texts[52]);
-    mnuHelp->setText(texts[53]);
-    mnuAbout->setText(texts[54]);
-    mnuExit->setText(texts[55]);
+    mnuGrabbing->setText(texts[TextId::TrayGrabbing]);
+    mnuHelp->setText(texts[TextId::TrayHelp]);
+    mnuAbout->setText(texts[TextId::TrayAbout]);
+    mnuExit->setText(texts[TextId::TrayExit]);
 
     if (services_.tray.isAvailable())
         services_.tray.add(appIcon(), mnuPopup);

@@ -4,6 +4,7 @@
 #include "shell/centring.h"
 #include "shell/language_table.h"
 #include "shell/link_label.h"
+#include "shell/text_ids.h"
 
 #include <QLabel>
 
@@ -46,11 +47,11 @@ frmHelp::frmHelp(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
 
 void frmHelp::Form_Load(const LanguageText &texts)
 {
-    setWindowTitle(texts[17]);
-    Label1->setText(texts[18]);
-    lblHelp->setText(texts[19]);
-    Label2->setText(texts[20]);
-    address_ = texts[6];
+    setWindowTitle(texts[TextId::HelpWindowCaption]);
+    Label1->setText(texts[TextId::HelpHeading]);
+    lblHelp->setText(texts[TextId::HelpLink]);
+    Label2->setText(texts[TextId::HelpNotice]);
+    address_ = texts[TextId::WebAddress];
 
     for (QLabel *label : {Label1, static_cast<QLabel *>(lblHelp), Label2})
         label->adjustSize();

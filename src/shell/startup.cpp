@@ -4,14 +4,13 @@
 #include "platform/message_boxes.h"
 #include "shell/app_state.h"
 #include "shell/frm_ambrola.h"
+#include "shell/text_ids.h"
 
 #include <QDir>
 
 #include <exception>
 
 namespace {
-constexpr int StartupErrorText = 14;
-
 QString missingLanguageMessage(const QString &programFolder, LanguageLoadResult result,
                                const QString &filePath)
 {
@@ -55,7 +54,7 @@ StartupOutcome runStartup(AppState &state, ShellServices &services, InstanceLock
         ambrola->Form_Load();
     } catch (const std::exception &) {
         ambrola.reset();
-        services.messages.showMessage(state.language.LanguageText[StartupErrorText],
+        services.messages.showMessage(state.language.LanguageText[TextId::StartupError],
                                       MessageBoxes::Icon::Exclamation);
         return StartupOutcome::LoadFailed;
     }
