@@ -150,11 +150,7 @@ int main(int argc, char *argv[])
     const LanguageText texts = runnerTexts();
     QtEventPump events;
     CrawlContext context{settings, grab, status, texts, events};
-    grab.KeywordSearchMode = start.KeywordSearchMode;
-    grab.SiteRoot = start.SiteRoot;
-    grab.ProjectFilePath = start.ProjectFilePath;
-    grab.ResultPageSeen = false;
-    grab.SeedCrawl(start.StartAddress, settings);
+    prepareGrab(grab, start, settings);
 
     Timings timings;
     NetworkDownloadService downloads;

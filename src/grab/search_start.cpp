@@ -1,6 +1,7 @@
 #include "grab/search_start.h"
 
 #include "crawl/link_queue.h"
+#include "grab/grab_state.h"
 
 #include <QHostAddress>
 
@@ -93,4 +94,15 @@ SearchStart startOfSearch(const QString &searchText, const QString &programFolde
         start.StartAddress = searchBaseAddress + words.replace(u' ', u'+') + searchPageSuffix;
     }
     return start;
+}
+
+void prepareGrab(GrabState &grab, const SearchStart &start, const Settings &settings)
+{
+    grab.KeywordSearchMode = start.KeywordSearchMode;
+    if (start.KeywordSearchMode)
+        grab.ResultPageSeen = false;
+    else
+        grab.SiteRoot = start.SiteRoot;
+    grab.ProjectFilePath = start.ProjectFilePath;
+    grab.SeedCrawl(start.StartAddress, settings);
 }

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class GrabState;
+struct Settings;
+
 // Where a new search starts: its mode, its normalised text, its site root, its project file
 // and its first address.
 struct SearchStart {
@@ -19,3 +22,7 @@ SearchStart startOfSearch(const QString &searchText, const QString &programFolde
 
 // A file name that stays inside its folder: "/", "\" and control characters become "_".
 QString safeFileName(QString name);
+
+// Prepares the grab state for a new search: its mode, site root or result-page flag, project
+// file, and the lists emptied and seeded with the start address.
+void prepareGrab(GrabState &grab, const SearchStart &start, const Settings &settings);

@@ -202,15 +202,8 @@ void frmResource::cmdGrabNow_Click()
         startOfSearch(values_.SearchText, state_.programFolder, state_.language.SearchBaseAddress,
                       state_.language.SearchPageSuffix);
     values_.SearchText = start.SearchText;
-    grab.KeywordSearchMode = start.KeywordSearchMode;
-    if (start.KeywordSearchMode)
-        grab.ResultPageSeen = false;
-    else
-        grab.SiteRoot = start.SiteRoot;
-    grab.ProjectFilePath = start.ProjectFilePath;
-
     AddToHistory();
-    grab.SeedCrawl(start.StartAddress, state_.settings);
+    prepareGrab(grab, start, state_.settings);
     state_.status.setGrabCaption(texts[TextId::StopCaption]);
     ocxResource_->SaveResourceSetting();
     host_.startGrabTimers();

@@ -81,13 +81,7 @@ GrabDriver::Ending GrabWorld::run(const QString &searchText)
 {
     const SearchStart start = startOfSearch(searchText, programFolder.path(), searchBase,
                                             QStringLiteral("&start=0&sa=N"));
-    grab.KeywordSearchMode = start.KeywordSearchMode;
-    if (start.KeywordSearchMode)
-        grab.ResultPageSeen = false;
-    else
-        grab.SiteRoot = start.SiteRoot;
-    grab.ProjectFilePath = start.ProjectFilePath;
-    grab.SeedCrawl(start.StartAddress, settings);
+    prepareGrab(grab, start, settings);
 
     QTimer watchdog;
     watchdog.setSingleShot(true);

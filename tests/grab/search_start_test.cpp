@@ -1,5 +1,8 @@
 #include "grab/search_start.h"
 
+#include "grab/grab_state.h"
+#include "shell/settings.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,4 +78,27 @@ TEST(SearchStart, ProjectFileNeverLeavesTheProgramFolder)
     const SearchStart s = start(QStringLiteral("a/b\\c\td"));
     EXPECT_EQ(s.ProjectFilePath, Folder + QStringLiteral("/a_b_c_d.txt"));
     EXPECT_EQ(safeFileName(QStringLiteral("..\\..\x01x")), QStringLiteral(".._.._x"));
+}
+
+TEST(SearchStart, PrepareGrabSetsTheModeAndSeedsTheLists)
+{
+    Settings settings;
+    settings.FileFromNum = 3;
+    GrabState grab;
+    grab.ResultPageSeen = true;
+    grab.ResourceList.append(QStringLiteral("http://old/a.jpg"));
+
+    prepareGrab(grab, start(QStringLiteral("red car")), settings);
+    EXPECT_TRUE(grab.KeywordSearchMode);
+    EXPECT_FALSE(grab.ResultPageSeen);
+    EXPECT_EQ(grab.ProjectFilePath, Folder + QStringLiteral("/red_car.txt"));
+    EXPECT_EQ(grab.LinkList.count(), 1);
+    EXPECT_EQ(grab.LinkList.at(0).Address, Base + QStringLiteral("red+car") + Suffix);
+    EXPECT_TRUE(grab.ResourceList.isEmpty());
+    EXPECT_EQ(grab.FileCounter[0], 3);
+
+    prepareGrab(grab, start(QStringLiteral("https://example.com/x")), settings);
+    EXPECT_FALSE(grab.KeywordSearchMode);
+    EXPECT_EQ(grab.SiteRoot, QStringLiteral("https://www.example.com"));
+    EXPECT_EQ(grab.LinkList.at(0).Address, QStringLiteral("https://www.example.com/x"));
 }
