@@ -187,13 +187,23 @@ protected:
         world.settings.FileOverwrite = false;
     }
 
-    // Stops the grab from outside, as the Grab Now button does, once a few pictures are in.
+    // Stops the grab from outside, as the Grab Now button does, as soon as the given number of
+    // pictures is in; only the next grab that is run.
     void stopAfter(int pictures)
     {
-        world.onTick = [this, pictures] {
-            if (world.grab.PicturesSaved >= pictures)
-                world.grab.StopRequested = true;
-        };
+        stopAt_ = pictures;
+        if (!stopWatch_)
+            stopWatch_ = QObject::connect(
+                &world.downloads, &DownloadService::completed, &world.downloads, [this] {
+                    if (stopAt_ > 0 && world.grab.PicturesSaved >= stopAt_)
+                        world.grab.StopRequested = true;
+                });
+    }
+    GrabDriver::Ending runStopped(const QString &start)
+    {
+        const GrabDriver::Ending ending = world.run(start);
+        stopAt_ = 0;
+        return ending;
     }
 
     // Requests sent before a grab ended can reach the server after it; lets them arrive, so
@@ -225,6 +235,10 @@ protected:
 
     HttpTestServer server;
     GrabWorld world;
+
+private:
+    int stopAt_ = 0;
+    QMetaObject::Connection stopWatch_;
 };
 
 } // namespace
@@ -275,7 +289,7 @@ TEST_F(StoppedGrabTest, ProjectFileHoldsTheListsAndYesResumesWithTheRest)
 {
     stopAfter(10);
     const QString start = server.url(QStringLiteral("/index.html"));
-    ASSERT_EQ(world.run(start), GrabDriver::Ending::Stopped);
+    ASSERT_EQ(runStopped(start), GrabDriver::Ending::Stopped);
     EXPECT_EQ(world.messageTexts(), QStringList{QStringLiteral("text111")});
 
     const GrabState &grab = world.grab;
@@ -295,7 +309,6 @@ TEST_F(StoppedGrabTest, ProjectFileHoldsTheListsAndYesResumesWithTheRest)
     const qint32 savedBefore = grab.PicturesSaved;
     letLateRequestsArrive();
     const qsizetype requestsBefore = server.requestedPaths().size();
-    world.onTick = nullptr;
     world.messages.script.answers = {true};
     EXPECT_EQ(world.run(start), GrabDriver::Ending::Finished);
     EXPECT_TRUE(world.problems.isEmpty()) << world.problems.join(u'\n').toStdString();
@@ -324,7 +337,7 @@ TEST_F(StoppedGrabTest, NoStartsAfreshAndTheNewGrabRemovesTheFile)
 {
     stopAfter(10);
     const QString start = server.url(QStringLiteral("/index.html"));
-    ASSERT_EQ(world.run(start), GrabDriver::Ending::Stopped);
+    ASSERT_EQ(runStopped(start), GrabDriver::Ending::Stopped);
     ASSERT_TRUE(QFile::exists(world.projectFile()));
     const QStringList firstFile = world.projectLines();
 
