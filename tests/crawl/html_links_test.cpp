@@ -7,6 +7,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "support/crawl_state.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ private:
 
 using Calls = std::vector<std::string>;
 
-class HtmlLinksTest : public ::testing::Test {
+class HtmlLinksTest : public ::testing::Test, public CrawlState {
 protected:
     void SetUp() override
     {
@@ -68,12 +69,6 @@ protected:
         return sink.calls;
     }
 
-    Settings settings;
-    GrabState grab;
-    MainWindowStatus status;
-    LanguageText texts;
-    ScriptedEventPump pump;
-    CrawlContext context{settings, grab, status, texts, pump};
     RecordingSink sink;
     bool finished = false;
 };

@@ -6,6 +6,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "support/crawl_state.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-class LinkQueueTest : public ::testing::Test {
+class LinkQueueTest : public ::testing::Test, public CrawlState {
 protected:
     void SetUp() override
     {
@@ -43,13 +44,6 @@ protected:
             out.push_back(entry.Address.toStdString());
         return out;
     }
-
-    Settings settings;
-    GrabState grab;
-    MainWindowStatus status;
-    LanguageText texts;
-    ScriptedEventPump pump;
-    CrawlContext context{settings, grab, status, texts, pump};
 };
 
 struct Resolution {

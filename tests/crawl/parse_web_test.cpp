@@ -8,6 +8,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "support/crawl_state.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -53,16 +54,6 @@ public:
     int offers = 0;
 };
 
-class HookedPump final : public EventPump {
-public:
-    void yieldEvents() override
-    {
-        if (onYield)
-            onYield();
-    }
-    std::function<void()> onYield;
-};
-
 QByteArray jpegOfSize(qsizetype size)
 {
     QByteArray bytes("\xFF\xD8\xFF\xE0", 4);
@@ -71,7 +62,7 @@ QByteArray jpegOfSize(qsizetype size)
 }
 
 // One engine on a fresh grab, with the driver's side of the counting done by begin().
-struct EngineWorld {
+struct EngineWorld : CrawlState {
     EngineWorld()
     {
         for (int i = 0; i < LanguageText::Count; ++i)
@@ -94,12 +85,6 @@ struct EngineWorld {
     QStringList savedFiles() const { return QDir(folder.path()).entryList(QDir::Files); }
 
     QTemporaryDir folder;
-    Settings settings;
-    GrabState grab;
-    MainWindowStatus status;
-    LanguageText texts;
-    HookedPump pump;
-    CrawlContext context{settings, grab, status, texts, pump};
     FakeDownloadService service;
     RecordingOffer offer;
     ocxParseWeb engine{context, service, &offer};

@@ -6,6 +6,7 @@
 #include "shell/language_table.h"
 #include "shell/main_window_status.h"
 #include "shell/settings.h"
+#include "support/crawl_state.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ const QByteArray jpeg = padded(QByteArray("\xFF\xD8\xFF\xE0", 4));
 const QByteArray bmp = padded(QByteArray("BM"));
 const QByteArray png = padded(QByteArray("\x89PNG\r\n\x1a\n", 8));
 
-class PictureStoreTest : public ::testing::Test {
+class PictureStoreTest : public ::testing::Test, public CrawlState {
 protected:
     void SetUp() override
     {
@@ -66,12 +67,6 @@ protected:
     }
 
     QTemporaryDir folder;
-    Settings settings;
-    GrabState grab;
-    MainWindowStatus status;
-    LanguageText texts;
-    ScriptedEventPump events;
-    CrawlContext context{settings, grab, status, texts, events};
 };
 } // namespace
 
@@ -208,7 +203,7 @@ TEST_F(PictureStoreTest, YieldsFirstAndShowsTheCountInPanelTwo)
     EXPECT_TRUE(store(gif(1, 1)));
     EXPECT_EQ(status.panelText(2), QStringLiteral("2 pictures saved"));
 
-    events.onYield = [this] { settings.GIF_Download = false; };
+    pump.onYield = [this] { settings.GIF_Download = false; };
     EXPECT_FALSE(store(gif(1, 1))) << "settings are read after the yield";
-    EXPECT_EQ(events.yields, 3);
+    EXPECT_EQ(pump.yields, 3);
 }
