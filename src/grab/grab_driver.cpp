@@ -86,7 +86,7 @@ GrabDriver::Ending GrabDriver::RunGrabbing()
             endGrab(Ending::Stopped);
             return Ending::Stopped;
         }
-        if (allHandedOut() && grab.PicturesInFlight <= 0 && grab.PagesInFlight <= 0) {
+        if (grab.allHandedOut() && grab.PicturesInFlight <= 0 && grab.PagesInFlight <= 0) {
             endGrab(Ending::Finished);
             return Ending::Finished;
         }
@@ -144,13 +144,6 @@ bool GrabDriver::handOutPicture()
     if (grab.PicturesInFlight < PictureLowWater)
         PagePhase = true;
     return false;
-}
-
-bool GrabDriver::allHandedOut() const
-{
-    const GrabState &grab = context_.grab;
-    return grab.LinkList.waiting() <= 0 && grab.ExpandList.waiting() <= 0 &&
-           grab.ResourceList.waiting() <= 0;
 }
 
 void GrabDriver::endGrab(Ending ending)

@@ -45,7 +45,6 @@ private:
     void computePictureLimits();
     bool handOutPage();
     bool handOutPicture();
-    bool allHandedOut() const;
     void endGrab(Ending ending);
 
     CrawlContext &context_;

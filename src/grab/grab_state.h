@@ -102,6 +102,11 @@ public:
     QStringList BlockedFolders;
 
     qint32 &fileCounter(PictureKind kind) { return FileCounter[static_cast<size_t>(kind)]; }
+    // Every entry of the three lists has been handed out.
+    bool allHandedOut() const
+    {
+        return LinkList.waiting() <= 0 && ExpandList.waiting() <= 0 && ResourceList.waiting() <= 0;
+    }
     bool isBlocked(const QString &folder) const { return blockedIndex_.contains(folder); }
 
     // Counts one failure against the folder of the address. The sixth failure of a folder

@@ -59,13 +59,6 @@ const QString LinkSection = QStringLiteral("[M]");
 const QString ResourceSection = QStringLiteral("[RR]");
 const QString IndexSection = QStringLiteral("[P]");
 
-bool everythingHandedOut(const GrabState &grab)
-{
-    return grab.ExpandList.Next == grab.ExpandList.count() &&
-           grab.LinkList.Next == grab.LinkList.count() &&
-           grab.ResourceList.Next == grab.ResourceList.count();
-}
-
 qint32 restoredIndex(const QString &text, qint32 count)
 {
     bool ok = false;
@@ -106,7 +99,7 @@ QString UnscrambleText(const QString &key, const QString &text)
 
 void SaveProject(const GrabState &grab)
 {
-    if (everythingHandedOut(grab)) {
+    if (grab.allHandedOut()) {
         QFile::remove(grab.ProjectFilePath);
         return;
     }

@@ -126,3 +126,17 @@ TEST(AddressList, IndexAgreesWithTheEntries)
     EXPECT_EQ(list.waiting(), 1);
     EXPECT_TRUE(list.contains(QStringLiteral("a"))) << "handed-out entries still count";
 }
+
+TEST(GrabState, AllHandedOutOnlyWhenEveryListIsDone)
+{
+    GrabState state;
+    EXPECT_TRUE(state.allHandedOut());
+    state.LinkList.append({QStringLiteral("http://h/"), 0});
+    state.ExpandList.append({QStringLiteral("http://h/x"), 9});
+    state.ResourceList.append(QStringLiteral("http://h/a.jpg"));
+    state.LinkList.Next = 1;
+    state.ExpandList.Next = 1;
+    EXPECT_FALSE(state.allHandedOut()) << "a picture is still queued";
+    state.ResourceList.Next = 1;
+    EXPECT_TRUE(state.allHandedOut());
+}
