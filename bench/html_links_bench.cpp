@@ -5,14 +5,14 @@
 // Pages of anchors that are never closed show that the cost stays linear when every
 // anchor's contents run to the end of the page.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/html_links.h"
 #include "crawl/link_queue.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
 
 #include <QCoreApplication>
 

@@ -4,13 +4,13 @@
 // stay at their size however long the benchmark runs. Events do nothing; the site filter of
 // a website crawl is on.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/link_queue.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
 
 #include <benchmark/benchmark.h>
 

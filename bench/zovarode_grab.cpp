@@ -2,19 +2,19 @@
 // benchmarks and for trying the crawl from a shell. The settings that the options do not name
 // take their defaults; the resume question is answered No.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/timings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/parse_web.h"
 #include "grab/grab_driver.h"
-#include "grab/grab_state.h"
 #include "grab/search_start.h"
 #include "platform/download_service.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/network_state.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/timings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -6,14 +6,14 @@
 // Input: byte 0 picks the formats, the parser, the page kind and depth and the text
 // encoding; byte 1 the yield after which StopRequested is set (0: never); the rest is the page.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/html_links.h"
 #include "crawl/link_queue.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,13 +6,13 @@
 // the rest of it is the site root. Every further line's first character picks a step, the
 // rest is its address.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/link_queue.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,14 +1,14 @@
 // Feeds arbitrary bytes to the picture header readers and to StorePicture. The number range
 // is set up used up, so StorePicture runs every filter but never writes a file.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/picture_header.h"
 #include "crawl/picture_store.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
 
 #include <cstddef>
 #include <cstdint>

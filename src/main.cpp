@@ -1,3 +1,4 @@
+#include "core/app_state.h"
 #include "platform/file_listing.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box_dialogs.h"
@@ -7,7 +8,6 @@
 #include "platform/tray_icon.h"
 #include "platform/url_opener.h"
 #include "shell/app_icon.h"
-#include "shell/app_state.h"
 #include "shell/frm_ambrola.h"
 #include "shell/startup.h"
 

@@ -1,12 +1,12 @@
 #include "crawl/link_queue.h"
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/text_ids.h"
 #include "crawl/crawl_context.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/text_ids.h"
 
 #include <algorithm>
 #include <array>

@@ -1,16 +1,16 @@
 #include "crawl/parse_web.h"
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/text_forms.h"
+#include "core/text_ids.h"
 #include "crawl/crawl_context.h"
 #include "crawl/html_links.h"
 #include "crawl/link_queue.h"
 #include "crawl/picture_store.h"
 #include "crawl/version_check.h"
-#include "grab/grab_state.h"
 #include "platform/download_service.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/text_forms.h"
-#include "shell/text_ids.h"
 
 namespace {
 bool looksLikePicture(const QByteArray &bytes)

@@ -3,7 +3,7 @@
 // Reading the format and the dimensions of a downloaded picture from its first bytes. Every
 // reader checks its positions against the data, so arbitrary bytes are safe input.
 
-#include "grab/grab_state.h"
+#include "core/grab_state.h"
 
 #include <QByteArrayView>
 #include <QString>

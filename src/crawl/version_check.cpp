@@ -1,7 +1,7 @@
 #include "crawl/version_check.h"
 
+#include "core/text_forms.h"
 #include "platform/product.h"
-#include "shell/text_forms.h"
 
 QString ownVersion()
 {

@@ -1,17 +1,17 @@
 #include "grab/grab_driver.h"
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/text_ids.h"
+#include "core/timings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/download_engine.h"
-#include "grab/grab_state.h"
 #include "grab/project_file.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/network_state.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/text_ids.h"
-#include "shell/timings.h"
 
 #include <QFile>
 #include <QLocale>

@@ -1,8 +1,8 @@
 #include "grab/project_file.h"
 
+#include "core/grab_state.h"
 #include "crawl/crawl_context.h"
 #include "crawl/link_queue.h"
-#include "grab/grab_state.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #include "grab/search_start.h"
 
+#include "core/grab_state.h"
 #include "crawl/link_queue.h"
-#include "grab/grab_state.h"
 
 #include <QHostAddress>
 

@@ -1,6 +1,6 @@
 #include "mainwin/field_rules.h"
 
-#include "shell/text_forms.h"
+#include "core/text_forms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,8 +50,7 @@ bool isPlainName(const QString &text)
     });
 }
 
-QString fileNameText(const QString &text, const QString &previousText,
-                     const QString &storedName)
+QString fileNameText(const QString &text, const QString &previousText, const QString &storedName)
 {
     for (const QString &candidate : {text, previousText}) {
         if (isPlainName(candidate))

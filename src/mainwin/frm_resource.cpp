@@ -1,5 +1,7 @@
 #include "mainwin/frm_resource.h"
 
+#include "core/app_state.h"
+#include "core/text_ids.h"
 #include "grab/search_start.h"
 #include "mainwin/give_up_focus.h"
 #include "mainwin/main_window_host.h"
@@ -7,8 +9,6 @@
 #include "mainwin/panel_values.h"
 #include "mainwin/search_history.h"
 #include "platform/message_boxes.h"
-#include "shell/app_state.h"
-#include "shell/text_ids.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #include "mainwin/ocx_resource.h"
 
+#include "core/app_state.h"
+#include "core/text_ids.h"
 #include "mainwin/field_rules.h"
 #include "mainwin/give_up_focus.h"
 #include "mainwin/panel_values.h"
 #include "mainwin/search_history.h"
 #include "platform/folder_picker.h"
 #include "platform/message_boxes.h"
-#include "shell/app_state.h"
-#include "shell/text_ids.h"
 
 #include <QCheckBox>
 #include <QComboBox>

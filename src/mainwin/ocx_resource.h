@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settings.h"
+#include "core/settings.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settings.h"
+#include "core/settings.h"
 
 // The search history's changes, newest entry first. Entries compare exactly.
 

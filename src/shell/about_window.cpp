@@ -1,12 +1,12 @@
 #include "shell/about_window.h"
 
+#include "core/language_table.h"
+#include "core/text_ids.h"
 #include "platform/product.h"
 #include "platform/url_opener.h"
 #include "shell/app_icon.h"
 #include "shell/centring.h"
-#include "shell/language_table.h"
 #include "shell/link_label.h"
-#include "shell/text_ids.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,5 +1,7 @@
 #include "shell/frm_ambrola.h"
 
+#include "core/app_state.h"
+#include "core/text_ids.h"
 #include "crawl/parse_web.h"
 #include "grab/grab_driver.h"
 #include "mainwin/frm_resource.h"
@@ -9,9 +11,7 @@
 #include "platform/tray_icon.h"
 #include "shell/about_window.h"
 #include "shell/app_icon.h"
-#include "shell/app_state.h"
 #include "shell/help_window.h"
-#include "shell/text_ids.h"
 #include "shell/upgrade_dialog.h"
 
 #include <QMenu>

@@ -1,10 +1,10 @@
 #include "shell/help_window.h"
 
+#include "core/language_table.h"
+#include "core/text_ids.h"
 #include "platform/url_opener.h"
 #include "shell/centring.h"
-#include "shell/language_table.h"
 #include "shell/link_label.h"
-#include "shell/text_ids.h"
 
 #include <QLabel>
 

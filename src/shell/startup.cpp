@@ -1,10 +1,10 @@
 #include "shell/startup.h"
 
+#include "core/app_state.h"
+#include "core/text_ids.h"
 #include "platform/instance_lock.h"
 #include "platform/message_boxes.h"
-#include "shell/app_state.h"
 #include "shell/frm_ambrola.h"
-#include "shell/text_ids.h"
 
 #include <QDir>
 

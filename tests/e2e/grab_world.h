@@ -4,17 +4,17 @@
 // picture store, with the timers of the hidden main window, run against local HTTP servers.
 // Time limits are shortened instead of sleeping; a watchdog stops a grab that would never end.
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/timings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/parse_web.h"
 #include "grab/grab_driver.h"
-#include "grab/grab_state.h"
 #include "platform/download_service.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/timings.h"
 #include "support/fakes.h"
 
 #include <QMap>

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/timings.h"
 #include "crawl/crawl_context.h"
 #include "crawl/download_engine.h"
-#include "grab/grab_state.h"
 #include "platform/event_pump.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/timings.h"
 #include "support/fakes.h"
 
 #include <QTemporaryDir>

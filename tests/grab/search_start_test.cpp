@@ -1,7 +1,7 @@
 #include "grab/search_start.h"
 
-#include "grab/grab_state.h"
-#include "shell/settings.h"
+#include "core/grab_state.h"
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/app_state.h"
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
 #include "mainwin/ocx_resource.h"
 #include "mainwin/panel_values.h"
 #include "platform/file_listing.h"
 #include "platform/settings_backend.h"
-#include "shell/app_state.h"
 #include "support/fakes.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "mainwin_fixture.h"
-#include "typing.h"
+#include "support/typing.h"
 
 #include <QCheckBox>
 #include <QComboBox>

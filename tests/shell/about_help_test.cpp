@@ -1,7 +1,7 @@
+#include "core/language_table.h"
 #include "shell/about_window.h"
 #include "shell/centring.h"
 #include "shell/help_window.h"
-#include "shell/language_table.h"
 #include "shell/link_label.h"
 #include "support/fakes.h"
 

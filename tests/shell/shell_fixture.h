@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/app_state.h"
 #include "platform/file_listing.h"
 #include "platform/settings_backend.h"
-#include "shell/app_state.h"
 #include "shell/frm_ambrola.h"
 #include "shell/startup.h"
 #include "support/fakes.h"

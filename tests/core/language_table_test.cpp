@@ -1,5 +1,5 @@
+#include "core/language_table.h"
 #include "platform/file_listing.h"
-#include "shell/language_table.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "grab/grab_state.h"
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/settings_store.h"
-#include "shell/timings.h"
+#include "core/grab_state.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/settings_store.h"
+#include "core/timings.h"
 
 #include <QString>
 

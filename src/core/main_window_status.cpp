@@ -1,4 +1,4 @@
-#include "shell/main_window_status.h"
+#include "core/main_window_status.h"
 
 void MainWindowStatus::showStatus(int panel, const QString &text)
 {

@@ -1,5 +1,5 @@
+#include "core/settings_store.h"
 #include "platform/settings_backend.h"
-#include "shell/settings_store.h"
 
 #include <QDir>
 #include <QTemporaryDir>

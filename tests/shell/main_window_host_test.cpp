@@ -1,5 +1,5 @@
 #include "shell/shell_fixture.h"
-#include "typing.h"
+#include "support/typing.h"
 
 #include "mainwin/ocx_resource.h"
 

@@ -1,7 +1,7 @@
-#include "shell/settings_store.h"
+#include "core/settings_store.h"
 
+#include "core/text_forms.h"
 #include "platform/settings_backend.h"
-#include "shell/text_forms.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
-#include "grab/grab_state.h"
+#include "core/grab_state.h"
 
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
-#include "shell/text_ids.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
+#include "core/text_ids.h"
 
 namespace {
 constexpr qint32 FailuresThatBlock = 6;

@@ -1,7 +1,7 @@
-#include "shell/language_table.h"
+#include "core/language_table.h"
 
+#include "core/text_forms.h"
 #include "platform/file_listing.h"
-#include "shell/text_forms.h"
 
 #include <QFile>
 

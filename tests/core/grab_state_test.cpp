@@ -1,8 +1,8 @@
-#include "grab/grab_state.h"
+#include "core/grab_state.h"
 
-#include "shell/language_table.h"
-#include "shell/main_window_status.h"
-#include "shell/settings.h"
+#include "core/language_table.h"
+#include "core/main_window_status.h"
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
 
