@@ -3,6 +3,7 @@
 #include "core/grab_state.h"
 #include "core/language_table.h"
 #include "core/main_window_status.h"
+#include "core/picture_files.h"
 #include "core/settings.h"
 #include "core/settings_store.h"
 #include "core/timings.h"
@@ -25,6 +26,7 @@ struct AppState {
     Settings settings;
     ProjectList projects;
     GrabState grab;
+    PictureFiles files;
     MainWindowStatus status;
     Timings timings;
 };
