@@ -5,9 +5,9 @@
 
 #include <array>
 
-// What the core knows of the main window: whether it is open, the folder its thumbnail list
-// shows, the texts of its four status panels and the caption of its Grab Now button. The
-// engine and the driver write here; the window shows what is written.
+// What the core knows of the main window: whether it is open, the texts of its four status panels
+// and the caption of its Grab Now button. The engine and the driver write here; the window shows
+// what is written.
 class MainWindowStatus : public QObject {
     Q_OBJECT
 
@@ -15,7 +15,6 @@ public:
     static constexpr int PanelCount = 4;
 
     bool MainWindowOpen = false;
-    QString ListedFolder;
 
     // Panels are numbered 1 to 4. The text changes only while the main window is open.
     void showStatus(int panel, const QString &text);

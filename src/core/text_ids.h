@@ -39,6 +39,7 @@ enum : int {
     RangeInvalid = 75,
     NoSearchMessage = 76,
     GrabStartedStatus = 77,
+    FolderMissingMessage = 78,
 
     Requesting = 79,
     Receiving = 80,

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTime>
@@ -56,6 +57,7 @@ frmResource::frmResource(AppState &state, PanelValues &values, MessageBoxes &mes
     cmdHelp->setGeometry(CommandLeft, HelpTop, CommandWidth, CommandHeight);
 
     createStrip();
+    connectStrip();
     createStatusBar();
 
     // Parked outside the visible area; it takes the focus after a command.
@@ -150,10 +152,16 @@ void frmResource::Form_Load()
 
     if (!QFileInfo(state_.settings.Download_File_Folder).isDir()) {
         state_.settings.Download_File_Folder = state_.programFolder;
-        state_.status.ListedFolder = state_.programFolder;
+        state_.files.ListedFolder = state_.programFolder;
         ocxResource_->ChangeFileFolder(state_.programFolder);
         return;
     }
+
+    // The strip yields while it fills; a window closed meanwhile ends the load.
+    const QPointer<frmResource> alive(this);
+    showPictureFolder(state_.settings.Download_File_Folder);
+    if (!alive)
+        return;
 
     cmdExit->move(cmdExit->x(), HideTop);
     cmdHelp->move(cmdHelp->x(), HelpTop);

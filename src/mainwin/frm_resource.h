@@ -10,9 +10,12 @@ class FolderPicker;
 class MainWindowHost;
 class MessageBoxes;
 class ocxResource;
+class QColor;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSize;
 class QStatusBar;
 
 // The main window: the settings panel, the thumbnail strip, the Grab, Hide and Help commands
@@ -37,6 +40,15 @@ public:
     // Closes the window for good, without asking the owner.
     void unload();
 
+    // The thumbnail strip (thumb_view.cpp). Lays out the current page of the file list.
+    void ThumbView_Load();
+    // Fills slots 0 .. count - 1 with list entries first .. first + count - 1, hides the rest.
+    void CreateThumbImage(int first, int count);
+    // Opens the viewer on slot index of the current page; ignored while a page is rebuilt.
+    void picThumb_DblClick(int index);
+    // Points the file list at folder, shows its first page and sends an open viewer there.
+    void showPictureFolder(const QString &folder);
+
     ocxResource &panel() const { return *ocxResource_; }
     // The text of status panel 1 to 4.
     QString panelText(int panel) const;
@@ -59,11 +71,18 @@ Q_SIGNALS:
     void cmdExitClicked();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createStrip();
+    void connectStrip();
+    void showPageLabel(const QString &caption, const QColor &colour);
+    void setPagingButtons(int page, int pages);
+    void pagingClick(QPushButton *button, int page);
+    void showSlot(int slot, const QString &name, const QImage &picture, QSize size);
+    void hideSlot(int slot);
     void createStatusBar();
     void setPanel(int panel, const QString &text);
     void cmdGrabNow_Click();

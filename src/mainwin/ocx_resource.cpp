@@ -419,8 +419,10 @@ void ocxResource::cmdChangeFileFolder_Click()
     const QString chosen = folders_.BrowseForFolder(window(), PreviousText);
     txtFileFolder->setText(chosen.isEmpty() ? PreviousText : chosen);
     state_.settings.Download_File_Folder = txtFileFolder->text();
-    if (state_.settings.Download_File_Folder != state_.status.ListedFolder)
-        state_.status.ListedFolder = state_.settings.Download_File_Folder;
+    if (state_.settings.Download_File_Folder != state_.files.ListedFolder) {
+        state_.files.ListedFolder = state_.settings.Download_File_Folder;
+        Q_EMIT pictureFolderChanged(state_.files.ListedFolder);
+    }
     giveUpFocus(cmdChangeFileFolder);
 }
 

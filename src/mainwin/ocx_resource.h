@@ -76,6 +76,10 @@ public:
     QLineEdit *txtFileTo;
     QCheckBox *chkOverwrite;
 
+Q_SIGNALS:
+    // The folder button chose a folder other than the one the file list shows.
+    void pictureFolderChanged(const QString &folder);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -5,8 +5,11 @@
 #include "crawl/parse_web.h"
 #include "grab/grab_driver.h"
 #include "mainwin/frm_resource.h"
+#include "mainwin/ocx_resource.h"
+#include "mainwin/thumb_view.h"
 #include "platform/download_service.h"
 #include "platform/folder_picker.h"
+#include "platform/message_boxes.h"
 #include "platform/process_control.h"
 #include "platform/tray_icon.h"
 #include "shell/about_window.h"
@@ -14,6 +17,7 @@
 #include "shell/help_window.h"
 #include "shell/upgrade_dialog.h"
 
+#include <QFileInfo>
 #include <QMenu>
 
 frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
@@ -137,6 +141,14 @@ bool frmAmbrola::thumbRefreshEnabled() const
     return tmrRefreshThumbView.isActive();
 }
 
+void frmAmbrola::setThumbRefreshEnabled(bool enabled)
+{
+    if (enabled)
+        tmrRefreshThumbView.start();
+    else
+        tmrRefreshThumbView.stop();
+}
+
 void frmAmbrola::startGrabTimers()
 {
     tmrRefreshThumbView.start();
@@ -187,11 +199,34 @@ void frmAmbrola::tmrAlarm_Timer()
     driver_->tmrAlarm_Timer();
 }
 
-// The handlers below belong to the thumbnail view and the traffic meter; until those are
-// built, their timers tick without effect.
+// Rebuilds the open main window's strip from the folder. The timer stays off meanwhile: the
+// commands that use the file list wait for it.
 void frmAmbrola::tmrRefreshThumbView_Timer()
 {
+    tmrRefreshThumbView.stop();
+    tmrRefreshThumbView.setInterval(state_.timings.RefreshThumbViewMs);
+    PictureFiles &files = state_.files;
+    Settings &settings = state_.settings;
+    if (QFileInfo(settings.Download_File_Folder).isDir()) {
+        files.refresh(listing_, settings.Download_File_Folder);
+        clampThumbPage(files, events_);
+        if (state_.status.MainWindowOpen && mainWindow_)
+            mainWindow_->ThumbView_Load();
+        if (files.ImageFileCount == 0 && files.PreviewOpen && preview_)
+            preview_->unload();
+    } else {
+        services_.messages.showMessage(state_.language.LanguageText[TextId::FolderMissingMessage],
+                                       MessageBoxes::Icon::Exclamation);
+        settings.Download_File_Folder = state_.programFolder;
+        files.ListedFolder = state_.programFolder;
+        if (state_.status.MainWindowOpen && mainWindow_)
+            mainWindow_->panel().ChangeFileFolder(state_.programFolder);
+    }
+    tmrRefreshThumbView.start();
 }
+
+// The handlers below belong to the traffic meter; until it is built, their timers tick
+// without effect.
 void frmAmbrola::tmrFormatFlux_Timer()
 {
 }

@@ -2,10 +2,12 @@
 
 #include "crawl/crawl_context.h"
 #include "crawl/version_check.h"
+#include "imaging/thumbnails.h"
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
 #include "mainwin/panel_values.h"
 #include "platform/event_pump.h"
+#include "platform/file_listing.h"
 
 #include <QObject>
 #include <QPointer>
@@ -73,8 +75,13 @@ public:
     // What the main window asks of its host.
     void showHelp() override;
     bool thumbRefreshEnabled() const override;
+    void setThumbRefreshEnabled(bool enabled) override;
     void startGrabTimers() override;
     void cancelGrabStart() override;
+    const FileListing &fileListing() const override { return listing_; }
+    ThumbnailCache &thumbnails() override { return thumbnails_; }
+    EventPump &events() override { return events_; }
+    PicturePreview *preview() override { return preview_; }
 
     ocxParseWeb &engine() { return *ocxParseWeb_; }
     GrabDriver &driver() { return *driver_; }
@@ -104,4 +111,7 @@ private:
     PanelValues panelValues_;
     QPointer<frmResource> mainWindow_;
     bool withoutTray_ = false;
+    DirFileListing listing_;
+    ThumbnailCache thumbnails_;
+    PicturePreview *preview_ = nullptr; // the viewer, once the program has one
 };

@@ -47,7 +47,7 @@ StartupOutcome runStartup(AppState &state, ShellServices &services, InstanceLock
     } else {
         state.settings = state.store.LoadSettings(state.projects);
     }
-    state.status.ListedFolder = state.settings.Download_File_Folder;
+    state.files.ListedFolder = state.settings.Download_File_Folder;
 
     try {
         ambrola = std::make_unique<frmAmbrola>(state, services);

@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, MissingFolderAtLoadBecomesTheProgramFolderSilently)
     state.grab.Grabbing = true;
     frmResource &w = open();
     EXPECT_EQ(state.settings.Download_File_Folder, folder.path());
-    EXPECT_EQ(state.status.ListedFolder, folder.path());
+    EXPECT_EQ(state.files.ListedFolder, folder.path());
     EXPECT_EQ(panel().txtFileFolder->text(), folder.path());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(w.panelText(1), text(68)) << "Load ends before the grab counts";

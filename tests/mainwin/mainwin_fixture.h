@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/app_state.h"
+#include "imaging/thumbnails.h"
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
 #include "mainwin/ocx_resource.h"
 #include "mainwin/panel_values.h"
+#include "platform/event_pump.h"
 #include "platform/file_listing.h"
 #include "platform/settings_backend.h"
 #include "support/fakes.h"
@@ -16,17 +18,40 @@
 
 #include <memory>
 
+class RecordingPreview final : public PicturePreview {
+public:
+    void showCurrent() override { shownIndices.push_back(files.CurrentImageIndex); }
+    void unload() override { ++unloads; }
+
+    explicit RecordingPreview(const PictureFiles &list) : files(list) {}
+    const PictureFiles &files;
+    std::vector<int> shownIndices;
+    int unloads = 0;
+};
+
+// Decodes thumbnails in the test's thread and yields without running events.
 class RecordingHost final : public MainWindowHost {
 public:
+    explicit RecordingHost(const PictureFiles &files) : viewer(files) {}
+
     void showHelp() override { ++helpShown; }
     bool thumbRefreshEnabled() const override { return refreshEnabled; }
+    void setThumbRefreshEnabled(bool enabled) override { refreshEnabled = enabled; }
     void startGrabTimers() override { ++timerStarts; }
     void cancelGrabStart() override { ++startsCancelled; }
+    const FileListing &fileListing() const override { return listing; }
+    ThumbnailCache &thumbnails() override { return cache; }
+    EventPump &events() override { return pump; }
+    PicturePreview *preview() override { return &viewer; }
 
     bool refreshEnabled = true;
     int helpShown = 0;
     int timerStarts = 0;
     int startsCancelled = 0;
+    DirFileListing listing;
+    ThumbnailCache cache{ThumbnailCache::DefaultCapacity, 0};
+    ScriptedEventPump pump;
+    RecordingPreview viewer;
 };
 
 // A program folder with the English language file, first-run settings in a file of its own,
@@ -40,7 +65,7 @@ protected:
                                 folder.filePath(QStringLiteral("english.lan"))));
         ASSERT_EQ(loadLanguage(folder.path(), listing, state.language), LanguageLoadResult::Loaded);
         state.settings = state.store.WriteDefaultSettings();
-        state.status.ListedFolder = state.settings.Download_File_Folder;
+        state.files.ListedFolder = state.settings.Download_File_Folder;
         state.status.MainWindowOpen = true;
     }
 
@@ -76,6 +101,6 @@ protected:
     PanelValues values;
     ScriptedMessageBoxes messages;
     ScriptedFolderPicker folders;
-    RecordingHost host;
+    RecordingHost host{state.files};
     std::unique_ptr<frmResource> window;
 };

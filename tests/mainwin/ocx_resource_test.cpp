@@ -271,7 +271,7 @@ TEST_F(PanelTest, FolderButtonKeepsTheFolderOnCancelAndListsANewOne)
     panel().cmdChangeFileFolder->click();
     EXPECT_EQ(panel().txtFileFolder->text(), other);
     EXPECT_EQ(state.settings.Download_File_Folder, other);
-    EXPECT_EQ(state.status.ListedFolder, other);
+    EXPECT_EQ(state.files.ListedFolder, other);
     EXPECT_TRUE(panel().cmdChangeFileFolder->isEnabled());
 
     // The folder button's click also sets the remembered text, but a refused file name

@@ -36,10 +36,12 @@ protected:
         ambrola.reset();
         backend = std::make_unique<IniSettingsBackend>(iniPath());
         state = std::make_unique<AppState>(folder.path(), *backend);
+        state->timings = timings;
         return runStartup(*state, services, lock, listing, ambrola);
     }
 
     QTemporaryDir folder;
+    Timings timings;
     ScriptedMessageBoxes messages;
     FakeTray tray;
     RecordingUrlOpener urls;

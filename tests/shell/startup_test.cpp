@@ -14,7 +14,7 @@ TEST_F(StartupTest, FirstRunCreatesPicturesAndStoresDefaultsThenLaterRunReadsThe
     const QString pictures = folder.path() + QStringLiteral("/pictures");
     EXPECT_TRUE(QDir(pictures).exists());
     EXPECT_EQ(state->settings.Download_File_Folder, pictures);
-    EXPECT_EQ(state->status.ListedFolder, pictures);
+    EXPECT_EQ(state->files.ListedFolder, pictures);
     EXPECT_EQ(backend->read(SettingsStore::ImageKey, QStringLiteral("FileToNum")),
               QStringLiteral("50"));
 
