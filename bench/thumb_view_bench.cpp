@@ -1,0 +1,272 @@
+// The thumbnail strip's refresh tick on a folder of 10 000 pictures whose current page holds
+// five 6000 x 4000 JPEG photos: the first build with nothing decoded yet, a tick with nothing
+// changed, and the longest time the event loop waited meanwhile. Beside them, the same tick
+// done the old way: every slot decoded at the picture's own size on the window's thread, on
+// every tick. The pictures are made in a temporary folder when the program starts.
+//
+// Counters: decodes per tick, and longest_block_ms, the longest gap between two runs of the
+// event loop seen by a 1 ms probe timer during the tick.
+
+#include "core/app_state.h"
+#include "imaging/picture_scaling.h"
+#include "imaging/thumbnails.h"
+#include "mainwin/frm_resource.h"
+#include "mainwin/main_window_host.h"
+#include "mainwin/panel_values.h"
+#include "mainwin/thumb_view.h"
+#include "platform/event_pump.h"
+#include "platform/file_listing.h"
+#include "platform/folder_picker.h"
+#include "platform/message_boxes.h"
+#include "platform/settings_backend.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+constexpr int FolderSize = 10'000;
+constexpr int Photos = 5;
+
+// A photo-like picture: smooth shading with fine grain, so that it compresses like a photo.
+QImage photo(int seed)
+{
+    QImage image(6000, 4000, QImage::Format_RGB32);
+    QRandomGenerator random(quint32(seed + 1));
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grain = int(random.bounded(24));
+            line[x] = qRgb((x / 24 + grain + seed * 40) & 0xFF, (y / 16 + grain) & 0xFF,
+                           ((x + y) / 40 + grain) & 0xFF);
+        }
+    }
+    return image;
+}
+
+struct PictureFolder {
+    PictureFolder()
+    {
+        for (int i = 0; i < Photos; ++i)
+            photo(i).save(dir.filePath(QStringLiteral("a%1.jpg").arg(i)), "JPEG", 85);
+        QImage small(64, 48, QImage::Format_RGB32);
+        small.fill(Qt::darkGreen);
+        const QString first = dir.filePath(QStringLiteral("b00000.jpg"));
+        small.save(first, "JPEG");
+        for (int i = 1; i < FolderSize - Photos; ++i)
+            QFile::copy(first, dir.filePath(QStringLiteral("b%1.jpg").arg(i, 5, 10, QLatin1Char('0'))));
+    }
+    QTemporaryDir dir;
+};
+
+PictureFolder &pictureFolder()
+{
+    static PictureFolder folder;
+    return folder;
+}
+
+class NoMessages final : public MessageBoxes {
+public:
+    void showMessage(const QString &, Icon) override {}
+    bool askYesNo(const QString &, Icon) override { return false; }
+};
+
+class NoFolderPicker final : public FolderPicker {
+public:
+    QString BrowseForFolder(QWidget *, const QString &) override { return {}; }
+};
+
+class BenchHost final : public MainWindowHost {
+public:
+    void showHelp() override {}
+    bool thumbRefreshEnabled() const override { return true; }
+    void setThumbRefreshEnabled(bool) override {}
+    void startGrabTimers() override {}
+    void cancelGrabStart() override {}
+    const FileListing &fileListing() const override { return listing; }
+    ThumbnailCache &thumbnails() override { return *cache; }
+    EventPump &events() override { return pump; }
+    PicturePreview *preview() override { return nullptr; }
+
+    DirFileListing listing;
+    std::unique_ptr<ThumbnailCache> cache = std::make_unique<ThumbnailCache>();
+    QtEventPump pump;
+};
+
+// Measures the longest stretch in which the event loop did not run.
+class BlockProbe {
+public:
+    BlockProbe()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { lap(); });
+    }
+    void start()
+    {
+        longestNs_ = 0;
+        since_.start();
+        timer_.start();
+    }
+    double stopMs()
+    {
+        lap();
+        timer_.stop();
+        return double(longestNs_) / 1e6;
+    }
+
+private:
+    void lap()
+    {
+        longestNs_ = std::max(longestNs_, since_.nsecsElapsed());
+        since_.start();
+    }
+    QTimer timer_;
+    QElapsedTimer since_;
+    qint64 longestNs_ = 0;
+};
+
+struct Strip {
+    Strip()
+    {
+        state.settings.Download_File_Folder = pictureFolder().dir.path();
+        state.status.MainWindowOpen = true;
+        window = std::make_unique<frmResource>(state, values, messages, folders, host);
+        window->show();
+    }
+
+    // What the refresh tick does while the main window is open.
+    void tick()
+    {
+        state.files.refresh(host.listing, state.settings.Download_File_Folder);
+        clampThumbPage(state.files, host.pump);
+        window->ThumbView_Load();
+    }
+
+    QTemporaryDir settingsDir;
+    IniSettingsBackend backend{settingsDir.filePath(QStringLiteral("settings.ini"))};
+    AppState state{settingsDir.path(), backend};
+    PanelValues values;
+    NoMessages messages;
+    NoFolderPicker folders;
+    BenchHost host;
+    std::unique_ptr<frmResource> window;
+};
+
+void report(benchmark::State &state, double decodes, double longestMs)
+{
+    state.counters["decodes"] = benchmark::Counter(decodes, benchmark::Counter::kAvgIterations);
+    state.counters["longest_block_ms"] = longestMs;
+}
+
+void BM_ColdPageBuild(benchmark::State &state)
+{
+    Strip strip;
+    strip.state.files.ThumbPage = 1;
+    BlockProbe probe;
+    double longest = 0;
+    int decodes = 0;
+    for (auto _ : state) {
+        strip.host.cache = std::make_unique<ThumbnailCache>();
+        probe.start();
+        QElapsedTimer clock;
+        clock.start();
+        strip.tick();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        longest = std::max(longest, probe.stopMs());
+        decodes += strip.host.cache->decodes();
+    }
+    report(state, decodes, longest);
+}
+
+void BM_UnchangedTick(benchmark::State &state)
+{
+    Strip strip;
+    strip.state.files.ThumbPage = 1;
+    strip.tick();
+    const int before = strip.host.cache->decodes();
+    BlockProbe probe;
+    double longest = 0;
+    for (auto _ : state) {
+        probe.start();
+        QElapsedTimer clock;
+        clock.start();
+        strip.tick();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        longest = std::max(longest, probe.stopMs());
+    }
+    report(state, strip.host.cache->decodes() - before, longest);
+}
+
+// The folder listing alone, which every tick redoes.
+void BM_FolderListing(benchmark::State &state)
+{
+    PictureFiles files;
+    DirFileListing listing;
+    for (auto _ : state)
+        files.refresh(listing, pictureFolder().dir.path());
+    state.counters["files"] = files.ImageFileCount;
+}
+
+// The old way: list the folder, then per slot a full decode at the picture's own size and a
+// screen copy of it, on the window's thread, with a yield between slots.
+void BM_OldFullDecodeTick(benchmark::State &state)
+{
+    PictureFiles files;
+    DirFileListing listing;
+    QtEventPump pump;
+    BlockProbe probe;
+    double longest = 0;
+    int decodes = 0;
+    for (auto _ : state) {
+        probe.start();
+        QElapsedTimer clock;
+        clock.start();
+        files.refresh(listing, pictureFolder().dir.path());
+        for (int i = 0; i < Photos; ++i) {
+            pump.yieldEvents();
+            PictureLoader loader;
+            qint32 width = -1, height = -1;
+            const PictureSize size = loader.LoadPictureSize(files.path(i), width, height);
+            const QPixmap shown =
+                QPixmap::fromImage(loader.ResizePicture(size.Width, size.Height, Qt::white, false));
+            benchmark::DoNotOptimize(shown.cacheKey());
+            ++decodes;
+        }
+        pump.yieldEvents();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        longest = std::max(longest, probe.stopMs());
+    }
+    report(state, decodes, longest);
+}
+
+} // namespace
+
+BENCHMARK(BM_ColdPageBuild)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_UnchangedTick)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_FolderListing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OldFullDecodeTick)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    pictureFolder();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
