@@ -9,10 +9,14 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QLoggingCategory>
 
 #include <exception>
 
 namespace {
+// Where start-up found its files; shown with QT_LOGGING_RULES="zovarode.startup.info=true".
+Q_LOGGING_CATEGORY(startupLog, "zovarode.startup", QtWarningMsg)
+
 QString missingLanguageMessage(const QString &programFolder, LanguageLoadResult result,
                                const QString &filePath)
 {
@@ -57,6 +61,11 @@ StartupOutcome runStartup(AppState &state, ShellServices &services, InstanceLock
         state.settings = state.store.LoadSettings(state.projects);
     }
     state.status.ListedFolder = state.settings.Download_File_Folder;
+    qCInfo(startupLog).noquote() << "language file:" << state.language.LanguageFilePath;
+    qCInfo(startupLog).noquote() << "tray menu, first item:"
+                                 << state.language.LanguageText[TextId::TrayGrabbing];
+    qCInfo(startupLog).noquote() << "picture folder:" << state.settings.Download_File_Folder;
+    qCInfo(startupLog).noquote() << "project folder:" << state.projectFolder;
 
     try {
         ambrola = std::make_unique<frmAmbrola>(state, services);
