@@ -217,10 +217,10 @@ void frmAmbrola::tmrRefreshThumbView_Timer()
     } else {
         services_.messages.showMessage(state_.language.LanguageText[TextId::FolderMissingMessage],
                                        MessageBoxes::Icon::Exclamation);
-        settings.Download_File_Folder = state_.programFolder;
-        files.ListedFolder = state_.programFolder;
+        settings.Download_File_Folder = state_.projectFolder;
+        files.ListedFolder = state_.projectFolder;
         if (state_.status.MainWindowOpen && mainWindow_)
-            mainWindow_->panel().ChangeFileFolder(state_.programFolder);
+            mainWindow_->panel().ChangeFileFolder(state_.projectFolder);
     }
     tmrRefreshThumbView.start();
 }
