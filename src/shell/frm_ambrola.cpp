@@ -7,8 +7,11 @@
 #include "mainwin/frm_resource.h"
 #include "mainwin/ocx_resource.h"
 #include "mainwin/thumb_view.h"
+#include "netmeter/ip_helper.h"
+#include "netmeter/traffic_meter.h"
 #include "platform/download_service.h"
 #include "platform/folder_picker.h"
+#include "platform/interface_table.h"
 #include "platform/message_boxes.h"
 #include "platform/process_control.h"
 #include "platform/tray_icon.h"
@@ -40,6 +43,11 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
                                      state.timings, tmrRefreshThumbView, UpgradePageAddress);
     ocxParseWeb_->ResetDeadTime = [this] { driver_->ResetDeadTime(); };
 
+    interfaceTable_ = std::make_unique<KernelInterfaceTable>();
+    IpStats = std::make_unique<CIpHelper>(*interfaceTable_, services.messages,
+                                          state.language.LanguageText);
+    meter_ = std::make_unique<TrafficMeter>(*IpStats, state.status);
+
     connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAmbrola::mnuAbout_Click);
@@ -50,7 +58,6 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
         {&tmrGrabbing, t.GrabbingMs},
         {&tmrAlarm, t.AlarmMs},
         {&tmrRefreshThumbView, t.RefreshThumbViewMs},
-        {&tmrFormatFlux, t.FormatFluxMs},
         {&tmrFlux, t.FluxMs},
     };
     for (const auto &[timer, interval] : timers)
@@ -58,10 +65,8 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     connect(&tmrGrabbing, &QTimer::timeout, this, &frmAmbrola::tmrGrabbing_Timer);
     connect(&tmrAlarm, &QTimer::timeout, this, &frmAmbrola::tmrAlarm_Timer);
     connect(&tmrRefreshThumbView, &QTimer::timeout, this, &frmAmbrola::tmrRefreshThumbView_Timer);
-    connect(&tmrFormatFlux, &QTimer::timeout, this, &frmAmbrola::tmrFormatFlux_Timer);
     connect(&tmrFlux, &QTimer::timeout, this, &frmAmbrola::tmrFlux_Timer);
     tmrRefreshThumbView.start();
-    tmrFormatFlux.start();
     tmrFlux.start();
 }
 
@@ -225,11 +230,7 @@ void frmAmbrola::tmrRefreshThumbView_Timer()
     tmrRefreshThumbView.start();
 }
 
-// The handlers below belong to the traffic meter; until it is built, their timers tick
-// without effect.
-void frmAmbrola::tmrFormatFlux_Timer()
-{
-}
 void frmAmbrola::tmrFlux_Timer()
 {
+    meter_->Tick();
 }
