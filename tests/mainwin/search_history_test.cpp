@@ -21,9 +21,9 @@ TEST(SearchHistory, DeleteRemovesTheFirstShownEntryOrElseTheLastOne)
         QString shown;
         ProjectList after;
     } table[] = {
-        {{u"a"_s, u"b"_s, u"a"_s}, u"a"_s, {u"b"_s, u"a"_s}},
+        {{u"a"_s, u"b"_s, u"c"_s, u"b"_s}, u"b"_s, {u"a"_s, u"c"_s, u"b"_s}},
+        {{u"a"_s, u"b"_s}, u"a"_s, {u"b"_s}},
         {{u"a"_s, u"b"_s, u"c"_s}, u"x"_s, {u"a"_s, u"b"_s}},
-        {{u"a"_s, u"b"_s}, u"b"_s, {u"a"_s}},
         {{u"a"_s}, u"x"_s, {}},
         {{}, u"x"_s, {}},
     };

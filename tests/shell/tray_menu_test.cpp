@@ -49,9 +49,10 @@ TEST_F(TrayMenuTest, MenuHoldsTheFourTextsAroundOneSeparatorAndHelpAndAboutAreMo
     EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled()) << "modal windows change no state";
 }
 
-TEST_F(TrayMenuTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpen)
+TEST_F(TrayMenuTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpenAndExitEndsWithoutSaving)
 {
     ASSERT_EQ(start(), StartupOutcome::Running);
+    const auto stored = [this] { return backend->read(SettingsStore::ImageKey, u"FileToNum"_s); };
     backend->write(SettingsStore::ImageKey, u"FileToNum"_s, u"1"_s);
     for (int round = 0; round < 2; ++round) {
         ambrola->mnuGrabbing->trigger();
@@ -66,15 +67,10 @@ TEST_F(TrayMenuTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpen)
         EXPECT_FALSE(state->status.MainWindowOpen);
         EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled());
         EXPECT_EQ(ambrola->mainWindow(), nullptr);
-        EXPECT_EQ(backend->read(SettingsStore::ImageKey, u"FileToNum"_s), u"50"_s)
-            << "leaving the main window saves the settings";
+        EXPECT_EQ(stored(), u"50"_s) << "leaving the main window saves the settings";
         EXPECT_FALSE(process.ended);
     }
-}
 
-TEST_F(TrayMenuTest, ExitStopsRemovesTheIconClosesTheWindowAndLeavesSettingsAlone)
-{
-    ASSERT_EQ(start(), StartupOutcome::Running);
     ambrola->mnuGrabbing->trigger();
     state->settings.FileToNum = 9;
     ambrola->mnuExit->trigger();
@@ -83,7 +79,7 @@ TEST_F(TrayMenuTest, ExitStopsRemovesTheIconClosesTheWindowAndLeavesSettingsAlon
     EXPECT_EQ(ambrola->mainWindow(), nullptr);
     EXPECT_TRUE(process.ended);
     EXPECT_EQ(process.code, 0);
-    EXPECT_EQ(backend->read(SettingsStore::ImageKey, u"FileToNum"_s), u"50"_s);
+    EXPECT_EQ(stored(), u"50"_s) << "Exit saves nothing";
 }
 
 TEST_F(TrayMenuTest, NewVersionIsOfferedOnceWithoutBlockingAndUpgradeNowRunsTheUpgrader)
