@@ -56,14 +56,6 @@ TEST(GrabOptions, EveryOptionReachesItsSetting)
     EXPECT_EQ(s.Images_Height, 0) << "a width alone leaves the height free";
     EXPECT_TRUE(s.StayOnSameSite);
     EXPECT_TRUE(o.resume && o.json && o.quiet);
-
-    const ParsedCommandLine plain = parse(
-        {QStringLiteral("--folder=o"), QStringLiteral("--keyword"), QStringLiteral("red car")});
-    ASSERT_EQ(plain.kind, ParsedCommandLine::Kind::Run);
-    EXPECT_EQ(plain.options.searchText, QStringLiteral("red car"));
-    EXPECT_TRUE(plain.options.settings.FileOverwrite);
-    EXPECT_FALSE(plain.options.settings.Limited_Images_Resolution);
-    EXPECT_FALSE(plain.options.resume || plain.options.json || plain.options.quiet);
 }
 
 TEST(GrabOptions, BadCommandLinesNameTheOption)
