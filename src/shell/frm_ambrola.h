@@ -112,7 +112,8 @@ private:
     PanelValues panelValues_;
     QPointer<frmResource> mainWindow_;
     bool withoutTray_ = false;
-    DirFileListing listing_;
+    DirFileListing folderListing_;
+    CachedFileListing listing_{folderListing_};
     ThumbnailCache thumbnails_;
     PicturePreview *preview_ = nullptr; // the viewer, once the program has one
 

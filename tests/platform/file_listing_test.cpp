@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,4 +46,40 @@ TEST(FileListing, MissingFolderGivesNothing)
     EXPECT_TRUE(DirFileListing()
                     .list(QStringLiteral("/nonexistent/zovarode"), QStringLiteral("*.lan"))
                     .isEmpty());
+}
+
+TEST(CachedFileListing, ListsAgainOnlyWhenTheFolderChangedOrChangedTooRecently)
+{
+    struct Counting final : FileListing {
+        QStringList list(const QString &folder, const QString &pattern) const override
+        {
+            ++calls;
+            return DirFileListing().list(folder, pattern);
+        }
+        mutable int calls = 0;
+    } inner;
+    QTemporaryDir dir;
+    touch(dir.filePath(QStringLiteral("a.jpg")));
+    const auto settle = [&] {
+        std::filesystem::last_write_time(dir.path().toStdString(),
+                                         std::filesystem::file_time_type::clock::now() -
+                                             std::chrono::hours(1));
+    };
+    CachedFileListing listing(inner);
+    const QString pattern = QStringLiteral("*.jpg");
+
+    settle();
+    listing.list(dir.path(), pattern);
+    EXPECT_EQ(listing.list(dir.path(), pattern), QStringList{QStringLiteral("a.jpg")});
+    EXPECT_EQ(inner.calls, 1) << "a settled, unchanged folder is listed once";
+
+    touch(dir.filePath(QStringLiteral("b.jpg")));
+    EXPECT_EQ(listing.list(dir.path(), pattern).size(), 2);
+    listing.list(dir.path(), pattern);
+    EXPECT_EQ(inner.calls, 3) << "a folder changed just now is listed every time";
+
+    settle();
+    listing.list(dir.path(), pattern);
+    listing.list(dir.path(), QStringLiteral("*.png"));
+    EXPECT_EQ(inner.calls, 5) << "another pattern is another listing";
 }
