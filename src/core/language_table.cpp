@@ -10,16 +10,27 @@ const QString SearchHost = QStringLiteral("https://www.google.com");
 
 struct SearchLanguage {
     const char16_t *fileName;
+    const char16_t *code;
     const char16_t *pathAndQuery;
 };
 
 constexpr SearchLanguage searchLanguages[] = {
-    {u"english.lan", u"/images?hl=en&newwindow=1&safe=off&q="},
-    {u"francais.lan", u"/images?hl=fr&newwindow=1&safe=off&q="},
-    {u"german.lan", u"/images?hl=de&newwindow=1&safe=off&q="},
-    {u"italian.lan", u"/images?hl=it&newwindow=1&safe=off&q="},
-    {u"spanish.lan", u"/images?hl=es&newwindow=1&safe=off&q="},
+    {u"english.lan", u"en", u"/images?hl=en&newwindow=1&safe=off&q="},
+    {u"francais.lan", u"fr", u"/images?hl=fr&newwindow=1&safe=off&q="},
+    {u"german.lan", u"de", u"/images?hl=de&newwindow=1&safe=off&q="},
+    {u"italian.lan", u"it", u"/images?hl=it&newwindow=1&safe=off&q="},
+    {u"spanish.lan", u"es", u"/images?hl=es&newwindow=1&safe=off&q="},
 };
+
+const SearchLanguage *searchLanguageOf(const QString &fileName)
+{
+    const QString lower = fileName.toLower();
+    for (const SearchLanguage &language : searchLanguages) {
+        if (lower == QString::fromUtf16(language.fileName))
+            return &language;
+    }
+    return nullptr;
+}
 
 QString joinPath(const QString &folder, const QString &name)
 {
@@ -31,12 +42,14 @@ QString joinPath(const QString &folder, const QString &name)
 
 QString searchBaseAddressFor(const QString &fileName)
 {
-    const QString lower = fileName.toLower();
-    for (const SearchLanguage &language : searchLanguages) {
-        if (lower == QString::fromUtf16(language.fileName))
-            return SearchHost + QString::fromUtf16(language.pathAndQuery);
-    }
-    return {};
+    const SearchLanguage *language = searchLanguageOf(fileName);
+    return language ? SearchHost + QString::fromUtf16(language->pathAndQuery) : QString();
+}
+
+QString languageCodeFor(const QString &fileName)
+{
+    const SearchLanguage *language = searchLanguageOf(fileName);
+    return language ? QString::fromUtf16(language->code) : QString();
 }
 
 LanguageText readLanguageText(const QByteArray &contents)
@@ -75,9 +88,13 @@ LanguageLoadResult loadLanguage(const QString &programFolder, const FileListing 
     language.SearchPageSuffix = QStringLiteral("&start=0&sa=N");
     language.LanguageFilePath = joinPath(programFolder, name);
 
+    // Read with a limit: a file linked to an endless device must not fill the memory.
     QFile file(language.LanguageFilePath);
     if (!file.open(QIODevice::ReadOnly))
         return LanguageLoadResult::CannotOpen;
-    language.LanguageText = readLanguageText(file.readAll());
+    const QByteArray contents = file.read(MaxLanguageFileBytes + 1);
+    if (contents.size() > MaxLanguageFileBytes)
+        return LanguageLoadResult::CannotOpen;
+    language.LanguageText = readLanguageText(contents);
     return LanguageLoadResult::Loaded;
 }

@@ -37,6 +37,8 @@ public:
     void SaveDisplayMode(qint16 mode);
 
     QString defaultPictureFolder() const;
+    // Where an unsafe settings file was moved before it was read, or empty.
+    QString setAsideFile() const;
 
 private:
     void writeImageValues(const Settings &settings, bool withDisplayMode);

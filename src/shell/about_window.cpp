@@ -39,6 +39,8 @@ frmAbout::frmAbout(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
+    for (QLabel *label : {lblSoftwareVersion, lblSoftwareAuther, lblNote})
+        label->setTextFormat(Qt::PlainText);
     lblSoftwareVersion->setText(QStringLiteral("SoftwareVersion"));
     lblSoftwareAuther->setText(QStringLiteral("AutherName"));
     lblNote->setText(QStringLiteral("Note"));

@@ -4,6 +4,7 @@
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
 }
 

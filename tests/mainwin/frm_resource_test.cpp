@@ -8,11 +8,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTime>
 #include <QTimer>
 
 using MainWindowTest = MainWindowFixture;
 
 namespace {
+// Orders texts by their width in the window's font.
+auto byWidth(const QWidget &window)
+{
+    return [metrics = window.fontMetrics()](const QString &a, const QString &b) {
+        return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+    };
+}
+
 void typeSearch(ocxResource &panel, const QString &search)
 {
     panel.txtWebsiteURL->selectAll();
@@ -93,6 +102,34 @@ TEST_F(MainWindowTest, StatusModelAndDriverCaptionReachTheWindow)
     EXPECT_EQ(w.panelText(2), QStringLiteral("5 pictures saved"));
     state.status.setGrabCaption(text(64));
     EXPECT_EQ(w.cmdGrabNow->text(), text(64));
+}
+
+TEST_F(MainWindowTest, StatusPanelsShowEveryStatusLineAndFiveDigitCountsWholeInEveryLanguage)
+{
+    const QString time = QLocale().toString(QTime(23, 59, 59), QLocale::ShortFormat);
+    for (const char *file : {"english.lan", "francais.lan", "german.lan", "italian.lan",
+                             "spanish.lan"}) {
+        SCOPED_TRACE(file);
+        useLanguageFile(QString::fromLatin1(file));
+        frmResource &w = open();
+        state.status.showStatus(2, QStringLiteral("12345 ") + std::max(text(66), text(69), byWidth(w)));
+        state.status.showStatus(3, std::max(text(67), text(70), byWidth(w)) + QStringLiteral(" 23456"));
+        state.status.showStatus(4, QStringLiteral("99999 Kbps"));
+        QStringList lines{text(65), text(68), text(77) + u' ' + time, text(109) + u' ' + time};
+        for (int id = 79; id <= 85; ++id)
+            lines.append(text(id));
+        for (const QString &line : lines) {
+            state.status.showStatus(1, line);
+            QCoreApplication::processEvents();
+            for (int panel = 1; panel <= 4; ++panel) {
+                const QLabel *label = w.statusPanel(panel);
+                EXPECT_GE(label->contentsRect().width(),
+                          label->fontMetrics().horizontalAdvance(label->text()))
+                    << panel << ": " << label->text().toStdString();
+                EXPECT_LE(label->geometry().right(), w.width()) << panel;
+            }
+        }
+    }
 }
 
 TEST_F(MainWindowTest, GrabChecksStopAtTheFirstFailureAndStartNothing)
