@@ -131,7 +131,7 @@ bool LoadProject(CrawlContext &context)
 {
     // Read with a limit: an oversized file, or one linked to an endless device, is not resumed.
     QFile file(context.grab.ProjectFilePath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxProjectFileBytes)
         return false;
     const QByteArray contents = file.read(MaxProjectFileBytes + 1);
     if (contents.size() > MaxProjectFileBytes)

@@ -41,6 +41,23 @@ constexpr qreal SmallestPagingPointSize = 6;
 
 constexpr int PanelPadding = 4;
 
+// A status panel: a framed text with a few pixels of room on both sides, as wide as its
+// text asks.
+class StatusPanel final : public QLabel {
+public:
+    StatusPanel(const QString &text, QWidget *parent) : QLabel(text, parent)
+    {
+        setTextFormat(Qt::PlainText);
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setIndent(PanelPadding); // the room on the left
+    }
+    QSize sizeHint() const override { return QLabel::sizeHint() + QSize(PanelPadding, 0); }
+    QSize minimumSizeHint() const override
+    {
+        return QLabel::minimumSizeHint() + QSize(PanelPadding, 0);
+    }
+};
+
 const QColor StripColour(0x30, 0x30, 0x30);
 const QColor NoPageColour(0xC0, 0xC0, 0xC0);
 } // namespace
@@ -124,15 +141,12 @@ void frmResource::createStrip()
 void frmResource::createStatusBar()
 {
     // Panels 2 to 4 take the width their text needs; the status line of panel 1 takes the
-    // rest. The status bar draws the frame around each panel.
+    // rest.
     sbThumbViewStatus = new QStatusBar(this);
     sbThumbViewStatus->setSizeGripEnabled(false);
     const char16_t *texts[] = {u"picture search engine", u"0 image", u"scan 0", u"0 Kbps"};
     for (size_t i = 0; i < statusPanels_.size(); ++i) {
-        auto *label = new QLabel(QString::fromUtf16(texts[i]), sbThumbViewStatus);
-        label->setTextFormat(Qt::PlainText);
-        label->setIndent(0);
-        label->setContentsMargins(PanelPadding, 0, PanelPadding, 0);
+        auto *label = new StatusPanel(QString::fromUtf16(texts[i]), sbThumbViewStatus);
         if (i == 0)
             label->setMinimumWidth(1);
         sbThumbViewStatus->addWidget(label, i == 0 ? 1 : 0);

@@ -47,7 +47,10 @@ public:
     ocxResource &panel() const { return *ocxResource_; }
     // The text of status panel 1 to 4.
     QString panelText(int panel) const;
-    QLabel *statusPanel(int panel) const { return statusPanels_.at(static_cast<size_t>(panel - 1)); }
+    QLabel *statusPanel(int panel) const
+    {
+        return statusPanels_.at(static_cast<size_t>(panel - 1));
+    }
 
     QPushButton *cmdGrabNow;
     QPushButton *cmdExit;

@@ -46,7 +46,9 @@ QString setAsideIfUnsafe(const QString &filePath)
 }
 } // namespace
 
-IniSettingsBackend::IniSettingsBackend() : IniSettingsBackend(userSettingsFile()) {}
+IniSettingsBackend::IniSettingsBackend() : IniSettingsBackend(userSettingsFile())
+{
+}
 
 IniSettingsBackend::IniSettingsBackend(const QString &filePath)
     : setAside_(setAsideIfUnsafe(filePath)), settings_(filePath, QSettings::IniFormat)

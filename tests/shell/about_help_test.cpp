@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 LanguageText textsWithNote(const QString &note)
 {
@@ -124,6 +127,40 @@ TEST(AboutWindow, LinkTurnsBlueUnderlinedOverAndCyanWhenLeftAndClickOpensTheAddr
     EXPECT_EQ(urls.opened, QStringList{QStringLiteral("https://www.zovarode.example/")});
     EXPECT_FALSE(link->underlined());
     EXPECT_TRUE(about.isVisible()) << "the about window stays open";
+}
+
+namespace {
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
+
+TEST(AboutWindow, LinkReadsWellAtRestAndUnderThePointer)
+{
+    RecordingUrlOpener urls;
+    frmAbout about(textsWithNote(QStringLiteral("Web:")), urls);
+    LinkLabel *link = about.lblWebPage;
+    const auto ground = [&] {
+        return (link->autoFillBackground() ? link->palette() : about.palette())
+            .color(QPalette::Window);
+    };
+    EXPECT_GE(contrast(link->colour(), ground()), 4.5) << "at rest";
+    hover(link);
+    EXPECT_GE(contrast(link->colour(), ground()), 4.5) << "under the pointer";
+    click(link);
+    EXPECT_GE(contrast(link->colour(), ground()), 4.5) << "after a click";
 }
 
 TEST(HelpWindow, CentresItsTextsAndClosesAfterOpeningTheAddress)

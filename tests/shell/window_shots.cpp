@@ -27,6 +27,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -119,7 +120,7 @@ int main(int argc, char *argv[])
         const QLabel *label = window.statusPanel(panel);
         std::printf("panel %d: x %d width %d, text %d of room %d\n", panel, label->x(),
                     label->width(), label->fontMetrics().horizontalAdvance(label->text()),
-                    label->contentsRect().width());
+                    label->contentsRect().width() - std::max(0, label->indent()));
     }
     const QPixmap main = window.grab();
     save(main, out.filePath(tag + QStringLiteral("_main.png")));
