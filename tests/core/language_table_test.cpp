@@ -154,8 +154,9 @@ TEST(LanguageFile, FileOverOneMebibyteOrEndlessCountsAsUnreadable)
         }
         Language language;
         EXPECT_EQ(loadLanguage(dir.path(), DirFileListing(), language), c.result);
-        if (c.result == LanguageLoadResult::Loaded)
+        if (c.result == LanguageLoadResult::Loaded) {
             EXPECT_TRUE(language.LanguageText[0].startsWith(u"Validerxx"));
+        }
     }
 }
 
