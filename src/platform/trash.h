@@ -7,7 +7,7 @@ class Trash {
 public:
     virtual ~Trash() = default;
     // True when the file went to the trash. On false the file is where it was: a file that
-    // cannot be trashed is never removed any other way.
+    // cannot be trashed is never removed or moved any other way.
     virtual bool RecycleFile(const QString &path) = 0;
 };
 

@@ -13,6 +13,7 @@
 #include "shell/app_icon.h"
 #include "shell/help_window.h"
 #include "shell/upgrade_dialog.h"
+#include "viewer/frm_sized_preview.h"
 
 #include <QMenu>
 
@@ -35,6 +36,9 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
         std::make_unique<GrabDriver>(context_, *ocxParseWeb_, services.messages, services.network,
                                      state.timings, tmrRefreshThumbView, UpgradePageAddress);
     ocxParseWeb_->ResetDeadTime = [this] { driver_->ResetDeadTime(); };
+
+    preview_ =
+        std::make_unique<frmSizedPreview>(state, tmrRefreshThumbView, events_, listing_, trash_);
 
     connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
@@ -68,6 +72,7 @@ frmAmbrola::~frmAmbrola()
     ocxParseWeb_.reset();
     if (mainWindow_)
         delete mainWindow_.data();
+    preview_.reset();
     delete mnuPopup;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/app_state.h"
 #include "core/text_ids.h"
+#include "imaging/picture_scaling.h"
 #include "platform/event_pump.h"
 #include "platform/file_listing.h"
 #include "platform/trash.h"
@@ -69,14 +70,26 @@ struct KeyRow {
 };
 
 const KeyRow keyTable[] = {
-    {{Qt::Key_Equal, Qt::Key_Plus}, true, false, &frmSizedPreview::mnuZoomIn,
+    {{Qt::Key_Equal, Qt::Key_Plus},
+     true,
+     false,
+     &frmSizedPreview::mnuZoomIn,
      &frmSizedPreview::mnuZoomIn_Click},
-    {{Qt::Key_Minus, Qt::Key_Underscore}, true, false, &frmSizedPreview::mnuZoomOut,
+    {{Qt::Key_Minus, Qt::Key_Underscore},
+     true,
+     false,
+     &frmSizedPreview::mnuZoomOut,
      &frmSizedPreview::mnuZoomOut_Click},
-    {{Qt::Key_0, 0}, true, false, &frmSizedPreview::mnuFullSize,
+    {{Qt::Key_0, 0},
+     true,
+     false,
+     &frmSizedPreview::mnuFullSize,
      &frmSizedPreview::mnuFullSize_Click},
     {{Qt::Key_8, 0}, true, false, &frmSizedPreview::mnuReload, &frmSizedPreview::mnuReload_Click},
-    {{Qt::Key_S, 0}, false, true, &frmSizedPreview::mnuSlideShow,
+    {{Qt::Key_S, 0},
+     false,
+     true,
+     &frmSizedPreview::mnuSlideShow,
      &frmSizedPreview::mnuSlideShow_Click},
     {{Qt::Key_X, 0}, false, true, nullptr, &frmSizedPreview::mnuExit_Click},
     {{Qt::Key_H, 0}, false, true, nullptr, &frmSizedPreview::mnuFlipHorizontal_Click},
@@ -85,22 +98,30 @@ const KeyRow keyTable[] = {
     {{Qt::Key_R, 0}, false, true, nullptr, &frmSizedPreview::mnuRotateRight_Click},
     {{Qt::Key_Escape, 0}, false, false, nullptr, &frmSizedPreview::mnuExit_Click},
     {{Qt::Key_F2, 0}, false, false, &frmSizedPreview::mnuReload, &frmSizedPreview::mnuReload_Click},
-    {{Qt::Key_PageDown, 0}, false, false, &frmSizedPreview::mnuNext,
+    {{Qt::Key_PageDown, 0},
+     false,
+     false,
+     &frmSizedPreview::mnuNext,
      &frmSizedPreview::mnuNext_Click},
-    {{Qt::Key_PageUp, 0}, false, false, &frmSizedPreview::mnuPrevious,
+    {{Qt::Key_PageUp, 0},
+     false,
+     false,
+     &frmSizedPreview::mnuPrevious,
      &frmSizedPreview::mnuPrevious_Click},
     {{Qt::Key_Home, 0}, false, false, &frmSizedPreview::mnuFirst, &frmSizedPreview::mnuFirst_Click},
     {{Qt::Key_End, 0}, false, false, &frmSizedPreview::mnuLast, &frmSizedPreview::mnuLast_Click},
-    {{Qt::Key_Delete, 0}, false, false, &frmSizedPreview::mnuDelete,
+    {{Qt::Key_Delete, 0},
+     false,
+     false,
+     &frmSizedPreview::mnuDelete,
      &frmSizedPreview::mnuDelete_Click},
 };
 } // namespace
 
 frmSizedPreview::frmSizedPreview(AppState &state, QTimer &refreshTimer, EventPump &events,
-                                 const FileListing &listing, Trash &trash,
-                                 PictureCache::Decoder decoder)
+                                 const FileListing &listing, Trash &trash)
     : state_(state), refresh_(refreshTimer), events_(events), listing_(listing), trash_(trash),
-      cache_(std::move(decoder))
+      cache_([](const QString &path) { return decodePicture(path); })
 {
     createMenus();
     createStatusBar();
@@ -174,19 +195,19 @@ void frmSizedPreview::createStatusBar()
 void frmSizedPreview::setCaptions()
 {
     const LanguageText &texts = state_.language.LanguageText;
-    const std::pair<QObject *, int> captions[] = {
-        {mnuFile, 28},     {mnuExit, 29},       {mnuEdit, 30},          {mnuDelete, 31},
-        {mnuView, 32},     {mnuNext, 33},       {mnuPrevious, 34},      {mnuFirst, 35},
-        {mnuLast, 36},     {mnuReload, 37},     {mnuZoom, 38},          {mnuZoomIn, 39},
-        {mnuZoomOut, 40},  {mnuFullSize, 41},   {mnuFitImage, 42},      {mnuTools, 43},
-        {mnuSlideShow, 44}, {mnuRotateLeft, 45}, {mnuRotateRight, 46}, {mnuFlipHorizontal, 47},
-        {mnuFlipVertical, 48},
+    QObject *const captioned[] = {
+        mnuFile,        mnuExit,           mnuEdit,         mnuDelete, mnuView,      mnuNext,
+        mnuPrevious,    mnuFirst,          mnuLast,         mnuReload, mnuZoom,      mnuZoomIn,
+        mnuZoomOut,     mnuFullSize,       mnuFitImage,     mnuTools,  mnuSlideShow, mnuRotateLeft,
+        mnuRotateRight, mnuFlipHorizontal, mnuFlipVertical,
     };
-    for (const auto &[object, index] : captions) {
+    int index = TextId::ViewerFileMenu;
+    for (QObject *object : captioned) {
+        const QString caption = menuCaption(texts[index++]);
         if (auto *menu = qobject_cast<QMenu *>(object))
-            menu->setTitle(menuCaption(texts[index]));
+            menu->setTitle(caption);
         else
-            static_cast<QAction *>(object)->setText(menuCaption(texts[index]));
+            static_cast<QAction *>(object)->setText(caption);
     }
 }
 
@@ -233,9 +254,9 @@ void frmSizedPreview::showCurrent()
 {
     if (!loaded_) {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        resize(InitialClientSize.width(),
-               InitialClientSize.height() + menuBar()->sizeHint().height() +
-                   statusBar()->sizeHint().height());
+        resize(InitialClientSize.width(), InitialClientSize.height() +
+                                              menuBar()->sizeHint().height() +
+                                              statusBar()->sizeHint().height());
         move(screen.center() - rect().center());
         // The layout places the client area before the window is shown, so that the first
         // load fits the picture into the size the user will see.
@@ -310,7 +331,8 @@ void frmSizedPreview::LoadImage(qint16 mode)
     panels_[1]->setText(QString::number(ImageWidth) + u'x' + QString::number(ImageHeight));
     panels_[2]->setText(percentText(ZoomRatio));
     const LanguageText &texts = state_.language.LanguageText;
-    panels_[3]->setText(state_.settings.Images_Display_Mode == 0 ? texts[50] : texts[51]);
+    panels_[3]->setText(state_.settings.Images_Display_Mode == 0 ? texts[TextId::FullSizeModeText]
+                                                                 : texts[TextId::FitModeText]);
 
     setWindowTitle(picturePath(files.CurrentImageIndex));
 
@@ -334,8 +356,8 @@ bool frmSizedPreview::DisplayImage(qint16 mode)
         cache_.keepAround(picturePath_, neighbourPaths());
         ImageWidth = picture_.width();
         ImageHeight = picture_.height();
-        const ShownSize shown = fittedSize(ImageWidth, ImageHeight, usable.width(),
-                                           usable.height(), state_.settings.Images_Display_Mode);
+        const ShownSize shown = fittedSize(ImageWidth, ImageHeight, usable.width(), usable.height(),
+                                           state_.settings.Images_Display_Mode);
         ShowWidth = shown.ShowWidth;
         ShowHeight = shown.ShowHeight;
         if (ImageWidth <= 0 || ImageHeight <= 0) {
@@ -429,8 +451,8 @@ bool frmSizedPreview::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == client_ && event->type() == QEvent::Resize) {
         Form_Resize();
-    } else if (watched == picPview && (event->type() == QEvent::MouseButtonPress ||
-                                       event->type() == QEvent::MouseMove)) {
+    } else if (watched == picPview &&
+               (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove)) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->buttons() != Qt::LeftButton)
             return false;
@@ -606,12 +628,12 @@ void frmSizedPreview::mnuFitImage_Click()
 void frmSizedPreview::mnuSlideShow_Click()
 {
     const LanguageText &texts = state_.language.LanguageText;
-    if (mnuSlideShow->text() == menuCaption(texts[44])) {
+    if (mnuSlideShow->text() == menuCaption(texts[TextId::SlideShowCaption])) {
         tmrSlide.start();
-        mnuSlideShow->setText(menuCaption(texts[49]));
+        mnuSlideShow->setText(menuCaption(texts[TextId::StopSlideShowCaption]));
     } else {
         tmrSlide.stop();
-        mnuSlideShow->setText(menuCaption(texts[44]));
+        mnuSlideShow->setText(menuCaption(texts[TextId::SlideShowCaption]));
     }
 }
 

@@ -29,10 +29,9 @@ class frmSizedPreview : public QMainWindow, public PicturePreview {
     Q_OBJECT
 
 public:
-    // refreshTimer is the hidden main window's tmrRefreshThumbView. decoder decodes a file at
-    // its own size (a null picture when it cannot).
+    // refreshTimer is the hidden main window's tmrRefreshThumbView.
     frmSizedPreview(AppState &state, QTimer &refreshTimer, EventPump &events,
-                    const FileListing &listing, Trash &trash, PictureCache::Decoder decoder);
+                    const FileListing &listing, Trash &trash);
     ~frmSizedPreview() override;
 
     // PicturePreview

@@ -64,7 +64,7 @@ void PictureCache::keepAround(const QString &current, const QStringList &neighbo
     for (const QString &path : neighbours) {
         const bool held = std::any_of(entries_.begin(), entries_.end(),
                                       [&path](const Entry &entry) { return entry.path == path; });
-        if (!held && path != current && heldCount() < MaxHeld)
+        if (decodeAhead && !held && path != current && heldCount() < MaxHeld)
             startAhead(path);
     }
 }

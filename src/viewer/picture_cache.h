@@ -39,6 +39,9 @@ public:
     // Drops the picture of path, for instance once the viewer has transformed its own copy.
     void forget(const QString &path);
 
+    // Whether neighbours are decoded ahead; the benchmark turns it off to compare.
+    bool decodeAhead = true;
+
     // Pictures held or being decoded.
     int heldCount() const { return static_cast<int>(entries_.size()); }
     // Decodes done so far, early or not: a test and the benchmark tell a hit from a miss.

@@ -3,7 +3,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-PictureSurface::PictureSurface(QWidget *parent) : QWidget(parent) {}
+PictureSurface::PictureSurface(QWidget *parent) : QWidget(parent)
+{
+}
 
 void PictureSurface::setRendering(QImage rendering)
 {

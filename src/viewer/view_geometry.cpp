@@ -1,15 +1,10 @@
 #include "viewer/view_geometry.h"
 
-#include <cmath>
-#include <limits>
+#include "imaging/picture_scaling.h"
 
 qint32 nearest(double x)
 {
-    // The default rounding mode takes halves to the even neighbour.
-    const double rounded = std::nearbyint(x);
-    constexpr double Low = std::numeric_limits<qint32>::min();
-    constexpr double High = std::numeric_limits<qint32>::max();
-    return static_cast<qint32>(rounded < Low ? Low : rounded > High ? High : rounded);
+    return static_cast<qint32>(roundHalfEven(x));
 }
 
 ShownSize fittedSize(qint32 W, qint32 H, qint32 SW, qint32 UH, bool fitMode)

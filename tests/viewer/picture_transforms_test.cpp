@@ -25,13 +25,17 @@ TEST(PictureTransforms, EachTransformIsItsPixelMapping)
         QPoint (*target)(int x, int y, int W, int H);
     };
     const Case cases[] = {
-        {Transform::FlipHorizontal, {400, 300},
+        {Transform::FlipHorizontal,
+         {400, 300},
          [](int x, int y, int W, int) { return QPoint(W - 1 - x, y); }},
-        {Transform::FlipVertical, {400, 300},
+        {Transform::FlipVertical,
+         {400, 300},
          [](int x, int y, int, int H) { return QPoint(x, H - 1 - y); }},
-        {Transform::RotateLeft, {300, 400},
+        {Transform::RotateLeft,
+         {300, 400},
          [](int x, int y, int W, int) { return QPoint(y, W - 1 - x); }},
-        {Transform::RotateRight, {300, 400},
+        {Transform::RotateRight,
+         {300, 400},
          [](int x, int y, int, int H) { return QPoint(H - 1 - y, x); }},
     };
     for (const Case &c : cases) {
