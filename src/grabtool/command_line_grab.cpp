@@ -79,8 +79,12 @@ CommandLineGrab::CommandLineGrab(const GrabOptions &options, const QString &proj
 
     parts_->engine.ResetDeadTime = [this] { parts_->driver.ResetDeadTime(); };
     parts_->alarm.setInterval(parts_->timings.AlarmMs);
-    QObject::connect(&parts_->alarm, &QTimer::timeout, &parts_->alarm,
-                     [this] { parts_->driver.tmrAlarm_Timer(); });
+    QObject::connect(&parts_->alarm, &QTimer::timeout, &parts_->alarm, [this] {
+        // A stop that came while the driver was still setting up is not lost.
+        if (interrupted_)
+            parts_->grab.StopRequested = true;
+        parts_->driver.tmrAlarm_Timer();
+    });
     QObject::connect(&downloads, &DownloadService::completed, &parts_->alarm,
                      [this](const QString &, int status, const QByteArray &body) {
                          if (status == DownloadStatus::Finished)

@@ -16,8 +16,10 @@
 #include <memory>
 
 struct AppState;
+class CIpHelper;
 class FolderPicker;
 class GrabDriver;
+class KernelInterfaceTable;
 class MessageBoxes;
 class NetworkDownloadService;
 class NetworkState;
@@ -25,6 +27,7 @@ class ProcessControl;
 class ocxParseWeb;
 class QAction;
 class QMenu;
+class TrafficMeter;
 class TrayIcon;
 class UrlOpener;
 class frmSizedPreview;
@@ -62,7 +65,6 @@ public:
     QTimer tmrGrabbing;
     QTimer tmrAlarm;
     QTimer tmrRefreshThumbView;
-    QTimer tmrFormatFlux;
     QTimer tmrFlux;
 
     void mnuGrabbing_Click();
@@ -95,7 +97,6 @@ private:
     void tmrGrabbing_Timer();
     void tmrAlarm_Timer();
     void tmrRefreshThumbView_Timer();
-    void tmrFormatFlux_Timer();
     void tmrFlux_Timer();
 
     AppState &state_;
@@ -113,4 +114,8 @@ private:
     DesktopTrash trash_;
     std::unique_ptr<frmSizedPreview> preview_;
     bool withoutTray_ = false;
+
+    std::unique_ptr<KernelInterfaceTable> interfaceTable_;
+    std::unique_ptr<CIpHelper> IpStats;
+    std::unique_ptr<TrafficMeter> meter_;
 };

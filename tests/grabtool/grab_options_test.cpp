@@ -127,7 +127,6 @@ TEST(GrabResult, ExitStatusTextAndJsonTellTheEnding)
         result.seconds = 1.5;
         result.bytes = qint64(5) << 32;
         result.folder = QStringLiteral("/tmp/a \"b\"");
-        result.resumable = true;
         EXPECT_EQ(exitStatusOf(result), c.status) << c.name;
         EXPECT_EQ(resultText(result),
                   QStringLiteral("ending: %1\npictures: 12\npages: 3\nseconds: 1.50\n")
@@ -139,11 +138,8 @@ TEST(GrabResult, ExitStatusTextAndJsonTellTheEnding)
         const QJsonObject object = QJsonDocument::fromJson(json, &error).object();
         ASSERT_EQ(error.error, QJsonParseError::NoError) << json.constData();
         EXPECT_EQ(object[QStringLiteral("ending")].toString(), QLatin1String(c.name));
-        EXPECT_EQ(object[QStringLiteral("pictures")].toInt(), 12);
-        EXPECT_EQ(object[QStringLiteral("pages")].toInt(), 3);
-        EXPECT_EQ(object[QStringLiteral("bytes")].toInteger(), qint64(5) << 32);
-        EXPECT_EQ(object[QStringLiteral("folder")].toString(), result.folder);
-        EXPECT_TRUE(object[QStringLiteral("resumable")].toBool());
         EXPECT_EQ(object[QStringLiteral("exit_status")].toInt(), c.status);
+        EXPECT_EQ(object[QStringLiteral("bytes")].toInteger(), result.bytes) << "past 32 bits";
+        EXPECT_EQ(object[QStringLiteral("folder")].toString(), result.folder) << "quotes escaped";
     }
 }
