@@ -99,7 +99,7 @@ public:
     const FileListing &fileListing() const override { return listing; }
     ThumbnailCache &thumbnails() override { return *cache; }
     EventPump &events() override { return pump; }
-    PicturePreview *preview() override { return nullptr; }
+    PicturePreview *viewer() override { return nullptr; }
 
     DirFileListing folderListing;
     CachedFileListing listing{folderListing};

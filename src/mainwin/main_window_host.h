@@ -26,5 +26,5 @@ public:
     virtual const FileListing &fileListing() const = 0;
     virtual ThumbnailCache &thumbnails() = 0;
     virtual EventPump &events() = 0;
-    virtual PicturePreview *preview() = 0;
+    virtual PicturePreview *viewer() = 0;
 };

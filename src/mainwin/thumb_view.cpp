@@ -56,12 +56,10 @@ void frmResource::connectStrip()
     for (size_t slot = 0; slot < picThumb.size(); ++slot) {
         picThumb[slot]->installEventFilter(this);
         QLabel *label = lblThumbView[slot];
-        label->setTextFormat(Qt::PlainText);
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, SlotLabelColour);
         label->setPalette(palette);
     }
-    lblThumbViewPage->setTextFormat(Qt::PlainText);
     connect(ocxResource_, &ocxResource::pictureFolderChanged, this,
             &frmResource::showPictureFolder);
 
@@ -86,7 +84,7 @@ void frmResource::showPictureFolder(const QString &folder)
         return;
     if (files.ImageFileCount > 0)
         picThumb_DblClick(0);
-    else if (PicturePreview *preview = host_.preview())
+    else if (PicturePreview *preview = host_.viewer())
         preview->unload();
 }
 
@@ -166,16 +164,18 @@ void frmResource::CreateThumbImage(int first, int count)
 
 void frmResource::showSlot(int slot, const QString &name, const QImage &picture, QSize size)
 {
+    // A window wider than its design keeps the strip centred (stripOffset).
+    const int centre = slotCentre(slot) + stripOffset();
     QLabel *label = lblThumbView[static_cast<size_t>(slot)];
     label->setText(name);
     label->adjustSize();
-    label->move(slotCentre(slot) - label->width() / 2, SlotLabelTop);
+    label->move(centre - label->width() / 2, SlotLabelTop);
     label->show();
 
     picImg->setPixmap(QPixmap::fromImage(picture));
     QLabel *thumb = picThumb[static_cast<size_t>(slot)];
-    thumb->setGeometry(slotCentre(slot) - size.width() / 2, SlotMiddle - size.height() / 2,
-                       size.width(), size.height());
+    thumb->setGeometry(centre - size.width() / 2, SlotMiddle - size.height() / 2, size.width(),
+                       size.height());
     thumb->setPixmap(picImg->pixmap());
     thumb->show();
 }
@@ -225,7 +225,7 @@ void frmResource::picThumb_DblClick(int index)
     PictureFiles &files = state_.files;
     host_.setThumbRefreshEnabled(false);
     files.CurrentImageIndex = static_cast<qint16>((files.ThumbPage - 1) * ThumbsPerPage + index);
-    if (PicturePreview *preview = host_.preview())
+    if (PicturePreview *preview = host_.viewer())
         preview->showCurrent();
     host_.setThumbRefreshEnabled(true);
 }

@@ -19,6 +19,7 @@
 #include "shell/app_icon.h"
 #include "shell/help_window.h"
 #include "shell/upgrade_dialog.h"
+#include "viewer/frm_sized_preview.h"
 
 #include <QFileInfo>
 #include <QMenu>
@@ -47,6 +48,8 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     IpStats = std::make_unique<CIpHelper>(*interfaceTable_, services.messages,
                                           state.language.LanguageText);
     meter_ = std::make_unique<TrafficMeter>(*IpStats, state.status);
+    preview_ =
+        std::make_unique<frmSizedPreview>(state, tmrRefreshThumbView, events_, listing_, trash_);
 
     connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
@@ -77,6 +80,7 @@ frmAmbrola::~frmAmbrola()
     ocxParseWeb_.reset();
     if (mainWindow_)
         delete mainWindow_.data();
+    preview_.reset();
     delete mnuPopup;
 }
 
@@ -213,7 +217,7 @@ void frmAmbrola::tmrRefreshThumbView_Timer()
     PictureFiles &files = state_.files;
     Settings &settings = state_.settings;
     if (QFileInfo(settings.Download_File_Folder).isDir()) {
-        files.refresh(listing_, settings.Download_File_Folder);
+        files.refresh(thumbListing_, settings.Download_File_Folder);
         clampThumbPage(files, events_);
         if (state_.status.MainWindowOpen && mainWindow_)
             mainWindow_->ThumbView_Load();

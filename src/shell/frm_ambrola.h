@@ -8,6 +8,7 @@
 #include "mainwin/panel_values.h"
 #include "platform/event_pump.h"
 #include "platform/file_listing.h"
+#include "platform/trash.h"
 
 #include <QObject>
 #include <QPointer>
@@ -30,6 +31,7 @@ class QMenu;
 class TrafficMeter;
 class TrayIcon;
 class UrlOpener;
+class frmSizedPreview;
 
 // The platform services that the hidden main window works through.
 struct ShellServices {
@@ -80,13 +82,16 @@ public:
     void setThumbRefreshEnabled(bool enabled) override;
     void startGrabTimers() override;
     void cancelGrabStart() override;
-    const FileListing &fileListing() const override { return listing_; }
+    const FileListing &fileListing() const override { return thumbListing_; }
     ThumbnailCache &thumbnails() override { return thumbnails_; }
     EventPump &events() override { return events_; }
-    PicturePreview *preview() override { return preview_; }
+    PicturePreview *viewer() override { return preview_.get(); }
 
     ocxParseWeb &engine() { return *ocxParseWeb_; }
     GrabDriver &driver() { return *driver_; }
+
+    // The picture viewer, one per process; hidden until a thumbnail opens it.
+    frmSizedPreview &preview() { return *preview_; }
 
     // The open main window, or null.
     frmResource *mainWindow() const { return mainWindow_; }
@@ -111,11 +116,12 @@ private:
     std::unique_ptr<FolderPicker> folderPicker_;
     PanelValues panelValues_;
     QPointer<frmResource> mainWindow_;
+    DirFileListing listing_;
+    DesktopTrash trash_;
+    std::unique_ptr<frmSizedPreview> preview_;
     bool withoutTray_ = false;
-    DirFileListing folderListing_;
-    CachedFileListing listing_{folderListing_};
+    CachedFileListing thumbListing_{listing_};
     ThumbnailCache thumbnails_;
-    PicturePreview *preview_ = nullptr; // the viewer, once the program has one
 
     std::unique_ptr<KernelInterfaceTable> interfaceTable_;
     std::unique_ptr<CIpHelper> IpStats;

@@ -32,7 +32,7 @@ public:
 // Decodes thumbnails in the test's thread and yields without running events.
 class RecordingHost final : public MainWindowHost {
 public:
-    explicit RecordingHost(const PictureFiles &files) : viewer(files) {}
+    explicit RecordingHost(const PictureFiles &files) : previews(files) {}
 
     void showHelp() override { ++helpShown; }
     bool thumbRefreshEnabled() const override { return refreshEnabled; }
@@ -42,7 +42,7 @@ public:
     const FileListing &fileListing() const override { return listing; }
     ThumbnailCache &thumbnails() override { return cache; }
     EventPump &events() override { return pump; }
-    PicturePreview *preview() override { return &viewer; }
+    PicturePreview *viewer() override { return &previews; }
 
     bool refreshEnabled = true;
     int helpShown = 0;
@@ -51,7 +51,7 @@ public:
     DirFileListing listing;
     ThumbnailCache cache{ThumbnailCache::DefaultCapacity, 0};
     ScriptedEventPump pump;
-    RecordingPreview viewer;
+    RecordingPreview previews;
 };
 
 // A program folder with the English language file, first-run settings in a file of its own,
@@ -76,6 +76,16 @@ protected:
         return *window;
     }
     ocxResource &panel() { return window->panel(); }
+
+    // Reads the texts from another of the delivered language files.
+    void useLanguageFile(const QString &name)
+    {
+        languageFolder = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZOVARODE_LANG_DIR "/") + name,
+                                languageFolder->filePath(name)));
+        ASSERT_EQ(loadLanguage(languageFolder->path(), listing, state.language),
+                  LanguageLoadResult::Loaded);
+    }
 
     const QString &text(int index) const { return state.language.LanguageText[index]; }
 
@@ -103,4 +113,5 @@ protected:
     ScriptedFolderPicker folders;
     RecordingHost host{state.files};
     std::unique_ptr<frmResource> window;
+    std::unique_ptr<QTemporaryDir> languageFolder;
 };

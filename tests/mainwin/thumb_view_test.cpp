@@ -130,13 +130,13 @@ TEST_F(ThumbViewTest, DoubleClickOpensTheViewerOnTheListIndexUnlessAPageIsBeingB
     host.refreshEnabled = false;
     doubleClick(w.picThumb[2]);
     w.cmdForward->click();
-    EXPECT_TRUE(host.viewer.shownIndices.empty());
+    EXPECT_TRUE(host.previews.shownIndices.empty());
     EXPECT_EQ(state.files.ThumbPage, 2) << "paging waits for the rebuild too";
 
     host.refreshEnabled = true;
     doubleClick(w.picThumb[2]);
     EXPECT_EQ(state.files.CurrentImageIndex, 7);
-    EXPECT_EQ(host.viewer.shownIndices, std::vector<int>{7});
+    EXPECT_EQ(host.previews.shownIndices, std::vector<int>{7});
     EXPECT_TRUE(host.refreshEnabled);
 
     w.cmdLast->click();
@@ -151,7 +151,7 @@ TEST_F(ThumbViewTest, FolderChoiceShowsTheFirstPageAndMovesOrClosesAnOpenViewer)
     QTemporaryDir empty;
     state.files.PreviewOpen = true;
     frmResource &w = open();
-    EXPECT_EQ(host.viewer.shownIndices, std::vector<int>{0})
+    EXPECT_EQ(host.previews.shownIndices, std::vector<int>{0})
         << "Load sends the viewer to the first picture";
     w.cmdForward->click();
 
@@ -159,13 +159,13 @@ TEST_F(ThumbViewTest, FolderChoiceShowsTheFirstPageAndMovesOrClosesAnOpenViewer)
     panel().cmdChangeFileFolder->click();
     EXPECT_EQ(state.files.ListedFolder, empty.path());
     EXPECT_EQ(state.files.ThumbPage, 0);
-    EXPECT_EQ(host.viewer.unloads, 1);
+    EXPECT_EQ(host.previews.unloads, 1);
 
     folders.answers = {pictures.path()};
     panel().cmdChangeFileFolder->click();
     EXPECT_EQ(state.files.ImageFileCount, 7);
     EXPECT_EQ(state.files.ThumbPage, 1);
-    EXPECT_EQ(host.viewer.shownIndices, (std::vector<int>{0, 0}));
+    EXPECT_EQ(host.previews.shownIndices, (std::vector<int>{0, 0}));
 }
 
 TEST(ClampThumbPage, LowersThePageStepByStepToTheLastOne)
