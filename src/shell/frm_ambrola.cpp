@@ -238,3 +238,8 @@ void frmAmbrola::tmrFlux_Timer()
 {
     meter_->Tick();
 }
+
+PicturePreview *frmAmbrola::viewer()
+{
+    return preview_.get();
+}

@@ -85,7 +85,7 @@ public:
     const FileListing &fileListing() const override { return thumbListing_; }
     ThumbnailCache &thumbnails() override { return thumbnails_; }
     EventPump &events() override { return events_; }
-    PicturePreview *viewer() override { return preview_.get(); }
+    PicturePreview *viewer() override;
 
     ocxParseWeb &engine() { return *ocxParseWeb_; }
     GrabDriver &driver() { return *driver_; }
