@@ -1,13 +1,7 @@
 #include "crawl/parse_web.h"
 
-#include "core/grab_state.h"
-#include "core/language_table.h"
-#include "core/main_window_status.h"
-#include "core/settings.h"
-#include "crawl/crawl_context.h"
 #include "crawl/version_check.h"
 #include "platform/download_service.h"
-#include "platform/event_pump.h"
 #include "support/crawl_state.h"
 
 #include <QDir>
@@ -15,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+using namespace Qt::StringLiterals;
 
 namespace {
 using namespace DownloadStatus;
@@ -28,7 +22,7 @@ public:
         started.append(key);
         return acceptAddresses;
     }
-    void cancelDownload(const QString &key) override { cancelled.append(key); }
+    void cancelDownload(const QString &) override {}
     void cancelAllDownloads() override { ++cancelAlls; }
 
     void notify(const QString &key, int status, const QString &text = {})
@@ -44,7 +38,6 @@ public:
 
     bool acceptAddresses = true;
     QStringList started;
-    QStringList cancelled;
     int cancelAlls = 0;
 };
 
@@ -54,35 +47,30 @@ public:
     int offers = 0;
 };
 
-QByteArray jpegOfSize(qsizetype size)
+QByteArray padded(QByteArray header, qsizetype size = 64)
 {
-    QByteArray bytes("\xFF\xD8\xFF\xE0", 4);
-    bytes.append(size - bytes.size(), 'j');
-    return bytes;
+    header.append(size - header.size(), 'j');
+    return header;
 }
 
 // One engine on a fresh grab, with the driver's side of the counting done by begin().
 struct EngineWorld : CrawlState {
     EngineWorld()
     {
-        for (int i = 0; i < LanguageText::Count; ++i)
-            texts.set(i, QStringLiteral("text%1").arg(i));
+        numberTexts();
         settings.Download_File_Folder = folder.path();
         status.MainWindowOpen = true;
-        grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+        grab.SeedCrawl(u"http://site/"_s, settings);
         engine.ResetDeadTime = [this] { ++deadTimeResets; };
     }
 
-    // What the driver does: hand the request to the engine, then count it in.
     void begin(const QString &key)
     {
         engine.BeginDownload(requestAddress(key), key);
-        if (isPictureRequest(key))
-            ++grab.PicturesInFlight;
-        else
-            ++grab.PagesInFlight;
+        ++(isPictureRequest(key) ? grab.PicturesInFlight : grab.PagesInFlight);
     }
-    QStringList savedFiles() const { return QDir(folder.path()).entryList(QDir::Files); }
+    qsizetype savedFiles() const { return QDir(folder.path()).entryList(QDir::Files).size(); }
+    QString panel1() const { return status.panelText(1); }
 
     QTemporaryDir folder;
     FakeDownloadService service;
@@ -105,25 +93,21 @@ const QStringList onlyIndexZero{QString()};
 TEST_F(ParseWebTest, RefusedRequestsLeaveTheCountsAndPendingRequestsAsTheyWere)
 {
     for (int i = 0; i < 6; ++i)
-        grab.RecordFailure(QStringLiteral("http://site/blocked/%1.jpg").arg(i), world.status,
-                           world.texts);
-    ASSERT_TRUE(grab.isBlocked(QStringLiteral("http://site/blocked/")));
-
+        grab.RecordFailure(u"http://site/blocked/x.jpg"_s, world.status, world.texts);
     const struct {
         const char *why;
         QString key;
-        bool stop;
-        bool accepted;
-        bool reachesService;
+        bool stop, accepted, reachesService;
     } refusals[] = {
-        {"blocked folder", QStringLiteral("RRhttp://site/blocked/x.jpg"), false, true, false},
-        {"blocked page folder", QStringLiteral("M0http://site/blocked/p.html"), false, true, false},
-        {"stop requested", QStringLiteral("RRhttp://site/ok.jpg"), true, true, false},
-        {"stop requested, page", QStringLiteral("X1http://site/ok.html"), true, true, false},
-        {"invalid address", QStringLiteral("RRnot an address"), false, false, true},
+        {"blocked folder", u"RRhttp://site/blocked/x.jpg"_s, false, true, false},
+        {"blocked page folder", u"M0http://site/blocked/p.html"_s, false, true, false},
+        {"stop requested", u"RRhttp://site/ok.jpg"_s, true, true, false},
+        {"stop requested, page", u"X1http://site/ok.html"_s, true, true, false},
+        {"refused by the service", u"RRnot an address"_s, false, false, true},
     };
     grab.PagesInFlight = 3;
     grab.PicturesInFlight = 5;
+    world.status.showStatus(1, u"before"_s);
     for (const auto &refusal : refusals) {
         grab.StopRequested = refusal.stop;
         service.acceptAddresses = refusal.accepted;
@@ -133,115 +117,100 @@ TEST_F(ParseWebTest, RefusedRequestsLeaveTheCountsAndPendingRequestsAsTheyWere)
         EXPECT_EQ(grab.PicturesInFlight, 5) << refusal.why;
         EXPECT_EQ(engine.PendingRequests, onlyIndexZero) << refusal.why;
         EXPECT_EQ(service.started.size(), refusal.reachesService ? 1 : 0) << refusal.why;
+        EXPECT_EQ(world.panel1(), u"before"_s) << refusal.why;
     }
 
     grab.StopRequested = false;
     service.acceptAddresses = true;
-    world.begin(QStringLiteral("RRhttp://site/ok.jpg"));
-    EXPECT_EQ(grab.PicturesInFlight, 6);
+    world.begin(u"RRhttp://site/blocked/sub/x.jpg"_s);
+    EXPECT_EQ(grab.PicturesInFlight, 6) << "a folder below a blocked one is its own folder";
     EXPECT_EQ(engine.PendingRequests,
-              (QStringList{QString(), QStringLiteral("RRhttp://site/ok.jpg")}));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text79"));
+              (QStringList{QString(), u"RRhttp://site/blocked/sub/x.jpg"_s}));
+    EXPECT_EQ(world.panel1(), u"text79"_s);
 }
 
-TEST_F(ParseWebTest, SixthFailureBlocksTheFolderAndItsSeventhPictureIsRefused)
+TEST_F(ParseWebTest, FinishedDownloadsArePicturesByTheirFirstByteAndPagesOtherwise)
 {
-    const auto key = [](int i) { return QStringLiteral("RRhttp://site/f/%1.jpg").arg(i); };
-    for (int i = 1; i <= 8; ++i)
-        world.begin(key(i));
-    ASSERT_EQ(grab.PicturesInFlight, 8);
+    const QByteArray jpeg = padded(QByteArray("\xFF\xD8\xFF\xE0", 4), 4000);
+    const struct {
+        QByteArray bytes;
+        qint64 announced;
+        bool stored, parsed;
+    } cases[] = {
+        {jpeg, 0, true, false},
+        {jpeg, 4000, true, false},
+        {jpeg, 3999, false, false},
+        {jpeg, 4001, false, false},
+        {padded("GIF89a"), 0, true, false},
+        {padded("BM"), 0, true, false},
+        {padded(QByteArray("\x89PNG\r\n\x1a\n", 8)), 0, true, false},
+        // Looks like a picture by its first byte, is none, and is not parsed either.
+        {"Bad <a href=\"http://site/b.html\">b</a>", 0, false, false},
+        {"<a href=\"http://site/p.html\">p</a>", 0, false, true},
+    };
+    qsizetype files = 0;
+    qint32 parsed = 0;
+    for (const auto &c : cases) {
+        const QString key = u"M0http://site/"_s + QString::number(world.deadTimeResets);
+        world.begin(key);
+        world.status.showStatus(1, u"before"_s);
+        service.complete(key, Finished, c.bytes, c.announced);
+        files += c.stored ? 1 : 0;
+        parsed += c.parsed ? 1 : 0;
+        const std::string what = c.bytes.left(4).toHex().toStdString();
+        EXPECT_EQ(world.savedFiles(), files) << what << " announced " << c.announced;
+        EXPECT_EQ(grab.ExpandList.count(), parsed) << what;
+        EXPECT_EQ(grab.PagesInFlight, 0) << what;
+        EXPECT_EQ(engine.PendingRequests, onlyIndexZero) << what;
+        EXPECT_EQ(world.panel1(), u"text83"_s) << what;
+    }
+    EXPECT_EQ(world.deadTimeResets, static_cast<int>(std::size(cases)));
+    EXPECT_TRUE(grab.FolderFailures.empty()) << "a short picture is no failure of its folder";
+}
 
-    for (int i = 1; i <= 5; ++i)
-        service.complete(key(i), Failed);
-    EXPECT_FALSE(grab.isBlocked(QStringLiteral("http://site/f/")));
-    service.complete(key(6), Failed);
-    EXPECT_TRUE(grab.isBlocked(QStringLiteral("http://site/f/")));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text85"));
-
-    // Requests started before the block still fail into the count, without a second block.
-    service.complete(key(7), Failed);
-    service.complete(key(8), Failed);
+TEST_F(ParseWebTest, FailuresCountAgainstTheFolderUnlessStopping)
+{
+    const QString failing = u"RRhttp://site/f/a.jpg"_s;
+    world.begin(failing);
+    service.complete(failing, Failed);
     ASSERT_EQ(grab.FolderFailures.size(), 1u);
-    EXPECT_EQ(grab.FolderFailures[0].Count, 8);
-    EXPECT_EQ(grab.BlockedFolders, QStringList{QStringLiteral("http://site/f/")});
+    EXPECT_EQ(grab.FolderFailures[0].Folder, u"http://site/f/"_s);
     EXPECT_EQ(grab.PicturesInFlight, 0);
     EXPECT_EQ(engine.PendingRequests, onlyIndexZero);
 
-    service.started.clear();
-    world.begin(key(9));
-    EXPECT_TRUE(service.started.isEmpty()) << "a picture of a blocked folder is never fetched";
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    world.begin(QStringLiteral("RRhttp://site/f/sub/1.jpg"));
-    EXPECT_EQ(service.started.size(), 1) << "a folder below a blocked one is its own folder";
-}
-
-TEST_F(ParseWebTest, PictureIsStoredUnlessItArrivedShorterThanAnnounced)
-{
-    const struct {
-        const char *name;
-        qsizetype received;
-        qint64 announced;
-        bool stored;
-    } cases[] = {
-        {"a.jpg", 4000, 0, true},     {"b.jpg", 123, 0, true},      {"c.jpg", 4000, 4000, true},
-        {"d.jpg", 4000, 5000, false}, {"e.jpg", 4000, 3999, false},
-    };
-    int expectedFiles = 0;
-    for (const auto &picture : cases) {
-        const QString key = QStringLiteral("RRhttp://site/") + QLatin1String(picture.name);
+    // While stopping, completions are neither stored, parsed nor held against their folder,
+    // but reset the dead time and count out; their keys wait for the cancel.
+    const QString picture = u"RRhttp://site/a.jpg"_s;
+    const QString page = u"M0http://site/p.html"_s;
+    const QString failure = u"RRhttp://site/g/b.jpg"_s;
+    const QString notice = u"RRhttp://site/g/c.jpg"_s;
+    for (const QString &key : {picture, page, failure, notice})
         world.begin(key);
-        service.complete(key, Finished, jpegOfSize(picture.received), picture.announced);
-        expectedFiles += picture.stored ? 1 : 0;
-        EXPECT_EQ(world.savedFiles().size(), expectedFiles) << picture.name;
-        EXPECT_EQ(grab.PicturesInFlight, 0) << picture.name;
-    }
-    EXPECT_EQ(grab.PicturesSaved, 3);
-    EXPECT_TRUE(grab.FolderFailures.empty()) << "a short picture is no failure of its folder";
-    EXPECT_EQ(world.deadTimeResets, 5);
-}
-
-TEST_F(ParseWebTest, CompletionWhileStoppingIsNeitherStoredNorParsedButCountedOut)
-{
-    const QString picture = QStringLiteral("RRhttp://site/a.jpg");
-    const QString page = QStringLiteral("M0http://site/p.html");
-    world.begin(picture);
-    world.begin(page);
     grab.StopRequested = true;
-    world.status.showStatus(1, QStringLiteral("before"));
-
-    service.complete(picture, Finished, jpegOfSize(2000), 2000);
-    service.complete(page, Finished, QByteArray("<a href=\"q.html\">q</a>"), 0);
-    EXPECT_TRUE(world.savedFiles().isEmpty());
-    EXPECT_EQ(grab.PagesCounted, 0);
-    EXPECT_EQ(grab.LinkList.count(), 1);
+    world.status.showStatus(1, u"before"_s);
+    service.complete(picture, Finished, padded("GIF89a"), 0);
+    service.complete(page, Finished, "<a href=\"q.html\">q</a>", 0);
+    service.complete(failure, Failed);
+    service.notify(notice, Failed);
+    EXPECT_EQ(world.savedFiles(), 0);
+    EXPECT_EQ(grab.ExpandList.count() + grab.LinkList.count(), 1);
+    EXPECT_EQ(grab.FolderFailures.size(), 1u);
     EXPECT_EQ(world.deadTimeResets, 2);
     EXPECT_EQ(grab.PicturesInFlight, 0);
     EXPECT_EQ(grab.PagesInFlight, 0);
-    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), picture, page}))
-        << "the keys wait for the cancel that follows the stop";
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("before"));
-
-    // Failures while stopping count out but are not held against the folder.
-    const QString failing = QStringLiteral("RRhttp://site/b.jpg");
-    grab.StopRequested = false;
-    world.begin(failing);
-    grab.StopRequested = true;
-    service.complete(failing, Failed);
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_TRUE(grab.FolderFailures.empty());
+    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), picture, page}));
+    EXPECT_EQ(world.panel1(), u"before"_s);
 }
 
 TEST(ParseWebDispatch, EachPageGoesToTheParserOfItsRow)
 {
     enum class Parser { Url, UrlExpand, Google, Upgrade, None };
-    // Two anchors: a page and a result page number. Each parser leaves its own trace.
+    // A picture and two anchors: a page and a result page number.
     const QByteArray page = "9.99\r\n<a href=\"http://site/next.html\">next</a>"
-                            "<a href=\"http://site/r?q=x&start=20&sa=N\">2</a>";
-    QByteArray bigPage = page;
-    bigPage.append(ocxParseWeb::BigPageBytes + 1 - page.size(), ' ');
-    ASSERT_EQ(bigPage.size(), ocxParseWeb::BigPageBytes + 1);
-    QByteArray largestSmall = page;
-    largestSmall.append(ocxParseWeb::BigPageBytes - page.size(), ' ');
+                            "<a href=\"http://site/r?q=x&start=20&sa=N\">2</a>"
+                            "<img src=\"http://site/p.jpg\">";
+    const QByteArray bigPage = page + QByteArray(ocxParseWeb::BigPageBytes + 1 - page.size(), ' ');
+    const QByteArray largestSmall = bigPage.chopped(1);
 
     const struct {
         bool bigPageParsing;
@@ -272,99 +241,71 @@ TEST(ParseWebDispatch, EachPageGoesToTheParserOfItsRow)
         grab.BigPageParsing = row.bigPageParsing;
         bool flagDuringParse = false;
         world.pump.onYield = [&] { flagDuringParse = flagDuringParse || grab.BigPageParsing; };
-        const QString key = QLatin1String(row.kind) + QStringLiteral("http://site/page.html");
+        const QString key = QLatin1String(row.kind) + u"http://site/page.html"_s;
         world.begin(key);
         world.service.complete(key, Finished, row.bytes, 0);
 
         const std::string what = std::string(row.bigPageParsing ? "parsing a big page, " : "") +
                                  std::to_string(row.bytes.size()) + " bytes, " +
                                  (row.keyword ? "keyword, " : "website, ") + row.kind;
-        const qint32 links = grab.LinkList.count() - 1;
-        const qint32 expands = grab.ExpandList.count();
-        switch (row.parser) {
-        case Parser::Url:
-            EXPECT_EQ(links, 2) << what;
-            EXPECT_EQ(expands, 0) << what;
-            EXPECT_EQ(grab.PagesCounted, 1) << what;
-            break;
-        case Parser::UrlExpand:
-            EXPECT_EQ(links, 0) << what;
-            EXPECT_EQ(expands, 2) << what;
-            EXPECT_EQ(grab.ExpandList.at(0).Depth, 1) << what;
-            EXPECT_EQ(grab.PagesCounted, 1) << what;
-            break;
-        case Parser::Google:
-            EXPECT_EQ(links, 1) << what;
-            EXPECT_EQ(expands, 1) << what;
-            EXPECT_EQ(grab.ExpandList.at(0).Depth, 9) << what;
-            break;
-        case Parser::Upgrade:
-        case Parser::None:
-            EXPECT_EQ(links, 0) << what;
-            EXPECT_EQ(expands, 0) << what;
-            EXPECT_EQ(grab.PagesCounted, 0) << what;
-            break;
+        const bool parsed = row.parser != Parser::None && row.parser != Parser::Upgrade;
+        const int links = row.parser == Parser::Url ? 2 : row.parser == Parser::Google ? 1 : 0;
+        const int expands = row.parser == Parser::UrlExpand ? 2
+                            : row.parser == Parser::Google  ? 1
+                                                            : 0;
+        EXPECT_EQ(grab.LinkList.count() - 1, links) << what;
+        EXPECT_EQ(grab.ExpandList.count(), expands) << what;
+        if (expands > 0) {
+            EXPECT_EQ(grab.ExpandList.at(0).Depth, row.parser == Parser::Google ? 9 : 1) << what;
         }
+        EXPECT_EQ(grab.ResourceList.count(), parsed ? 1 : 0) << what;
+        EXPECT_EQ(grab.PagesCounted, parsed ? 1 : 0) << what;
         EXPECT_EQ(world.offer.offers, row.parser == Parser::Upgrade ? 1 : 0) << what;
         EXPECT_EQ(grab.PagesInFlight, 0) << what;
-        EXPECT_EQ(world.deadTimeResets, 1) << what;
         // The engine raises the flag around a big page of its own and leaves another's alone.
         EXPECT_EQ(grab.BigPageParsing, row.bigPageParsing) << what;
-        if (!row.bigPageParsing && row.bytes.size() > ocxParseWeb::BigPageBytes) {
-            EXPECT_TRUE(flagDuringParse) << what;
-        }
+        EXPECT_EQ(flagDuringParse, parsed && (row.bigPageParsing || &row.bytes == &bigPage))
+            << what;
     }
 }
 
 TEST_F(ParseWebTest, WhileOneBigPageIsParsedAnotherIsDroppedAndSmallOnesAreParsed)
 {
     grab.KeywordSearchMode = false;
-    QByteArray big = "<a href=\"http://site/from-first.html\">a</a>"
-                     "<a href=\"http://site/also-first.html\">b</a>";
-    big.append(ocxParseWeb::BigPageBytes, ' ');
-    QByteArray secondBig = "<a href=\"http://site/from-second.html\">c</a>";
-    secondBig.append(ocxParseWeb::BigPageBytes, ' ');
-    const QByteArray small = "<a href=\"http://site/from-small.html\">d</a>";
-
-    const QString first = QStringLiteral("M0http://site/1.html");
-    const QString second = QStringLiteral("M0http://site/2.html");
-    const QString third = QStringLiteral("M0http://site/3.html");
+    const auto big = [](const char *link) -> QByteArray {
+        return QByteArray("<a href=\"http://site/") + link + "\">a</a>" +
+               QByteArray(ocxParseWeb::BigPageBytes, ' ');
+    };
+    const QString first = u"M0http://site/1.html"_s;
+    const QString second = u"M0http://site/2.html"_s;
+    const QString third = u"M0http://site/3.html"_s;
     for (const QString &key : {first, second, third})
         world.begin(key);
-    bool delivered = false;
     world.pump.onYield = [&] {
         // Further completions arrive while the first big page is being parsed.
-        if (delivered || !grab.BigPageParsing)
-            return;
-        delivered = true;
-        service.complete(second, Finished, secondBig, 0);
-        service.complete(third, Finished, small, 0);
+        if (grab.BigPageParsing && grab.PagesInFlight == 3) {
+            service.complete(second, Finished, big("second.html"), 0);
+            service.complete(third, Finished, "<a href=\"http://site/small.html\">d</a>", 0);
+        }
     };
-    service.complete(first, Finished, big, 0);
+    service.complete(first, Finished, big("first.html"), 0);
 
-    ASSERT_TRUE(delivered);
+    EXPECT_EQ(listed(grab.LinkList), "http://site/ http://site/small.html http://site/first.html");
     EXPECT_FALSE(grab.BigPageParsing);
-    QStringList queued;
-    for (const PageEntry &entry : grab.LinkList.entries())
-        queued.append(entry.Address);
-    EXPECT_TRUE(queued.contains(QStringLiteral("http://site/from-first.html")));
-    EXPECT_TRUE(queued.contains(QStringLiteral("http://site/also-first.html")));
-    EXPECT_TRUE(queued.contains(QStringLiteral("http://site/from-small.html")));
-    EXPECT_FALSE(queued.contains(QStringLiteral("http://site/from-second.html")));
     EXPECT_EQ(grab.PagesInFlight, 0);
 }
 
 TEST_F(ParseWebTest, FailureReportedAsProgressAndCompletionCountsOutOnce)
 {
-    const QString key = QStringLiteral("RRhttp://site/f/a.jpg");
-    const QString other = QStringLiteral("RRhttp://site/f/b.jpg");
+    const QString key = u"RRhttp://site/f/a.jpg"_s;
+    const QString other = u"RRhttp://site/f/b.jpg"_s;
     world.begin(key);
     world.begin(other);
 
     service.notify(key, Failed);
     EXPECT_EQ(grab.PicturesInFlight, 1);
     EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), other}));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text82"));
+    EXPECT_EQ(world.panel1(), u"text82"_s);
     service.complete(key, Failed);
     EXPECT_EQ(grab.PicturesInFlight, 1) << "the same failure is not counted out again";
     ASSERT_EQ(grab.FolderFailures.size(), 1u);
@@ -377,60 +318,60 @@ TEST_F(ParseWebTest, FailureReportedAsProgressAndCompletionCountsOutOnce)
     EXPECT_EQ(grab.FolderFailures[0].Count, 1);
 }
 
-TEST_F(ParseWebTest, RedirectQueuesItsTargetThroughMakeLinkAndTheRequestGoesOn)
+TEST_F(ParseWebTest, NoticesThatDoNotEndTheRequest)
 {
     world.settings.StayOnSameSite = true;
     grab.KeywordSearchMode = false;
-    grab.SiteRoot = QStringLiteral("http://site");
-    const QString key = QStringLiteral("RRhttp://site/old.jpg");
+    grab.SiteRoot = u"http://site"_s;
+    const QString key = u"RRhttp://site/old.jpg"_s;
     world.begin(key);
 
-    service.notify(key, Redirecting, QStringLiteral("http://site/new.jpg"));
-    service.notify(key, Redirecting, QStringLiteral("http://elsewhere/new.jpg"));
-    service.notify(key, Redirecting, QStringLiteral("http://site/page.html#part"));
-    ASSERT_EQ(grab.LinkList.count(), 2) << "the other site and the fragment are filtered";
-    EXPECT_EQ(grab.LinkList.at(1), (PageEntry{QStringLiteral("http://site/new.jpg"), 0}));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text81"));
-    EXPECT_EQ(grab.PicturesInFlight, 1);
-    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), key}));
+    for (const QString &target :
+         {u"http://site/new.jpg"_s, u"http://elsewhere/new.jpg"_s, u"http://site/page.html#part"_s})
+        service.notify(key, Redirecting, target);
+    EXPECT_EQ(listed(grab.LinkList), "http://site/ http://site/new.jpg")
+        << "the other site and the fragment are filtered";
+    EXPECT_EQ(world.panel1(), u"text81"_s);
+    service.notify(key, FirstData, u"http://site/new.jpg"_s);
+    EXPECT_EQ(world.panel1(), u"text80"_s);
 
     grab.StopRequested = true;
-    service.notify(key, Redirecting, QStringLiteral("http://site/later.jpg"));
+    world.status.showStatus(1, u"before"_s);
+    service.notify(key, Redirecting, u"http://site/later.jpg"_s);
+    service.notify(key, FirstData, u"http://site/new.jpg"_s);
+    service.complete(key, FirstData, padded("GIF89a"), 0);
     EXPECT_EQ(grab.LinkList.count(), 2);
-
-    service.notify(key, FirstData, QStringLiteral("http://site/new.jpg"));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text81")) << "silent while stopping";
-    grab.StopRequested = false;
-    service.notify(key, FirstData, QStringLiteral("http://site/new.jpg"));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text80"));
+    EXPECT_EQ(world.panel1(), u"before"_s) << "silent while stopping";
+    EXPECT_EQ(grab.PicturesInFlight, 1);
+    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), key}));
+    EXPECT_EQ(world.deadTimeResets, 0);
 }
 
-TEST_F(ParseWebTest, NewVersionPageIsOfferedOnlyInKeywordModeAndOnlyWhenNewer)
+TEST_F(ParseWebTest, NewVersionIsOfferedOnlyWhenNewer)
 {
-    const QString key = QStringLiteral("U0http://maker/VezurodUdevizEruvoz/Upgrade.htm");
-    grab.KeywordSearchMode = true;
+    const QString key = u"U0http://maker/VezurodUdevizEruvoz/Upgrade.htm"_s;
     world.begin(key);
-    service.complete(key, Finished, QByteArray("3.70\r\n"), 0);
+    service.complete(key, Finished, "3.70\r\n", 0);
     EXPECT_EQ(world.offer.offers, 0);
     world.begin(key);
-    service.complete(key, Finished, QByteArray("3.80\r\nnotes"), 0);
+    service.complete(key, Finished, "3.80\r\nnotes", 0);
     EXPECT_EQ(world.offer.offers, 1);
     EXPECT_EQ(grab.PagesInFlight, 0);
 }
 
 TEST_F(ParseWebTest, CancelAllDropsEveryRequestAndLaterNoticesChangeNoCount)
 {
-    world.begin(QStringLiteral("RRhttp://site/a.jpg"));
-    world.begin(QStringLiteral("M0http://site/p.html"));
+    world.begin(u"RRhttp://site/a.jpg"_s);
+    world.begin(u"M0http://site/p.html"_s);
     EXPECT_TRUE(engine.CancelAllDownload());
     EXPECT_EQ(service.cancelAlls, 1);
     EXPECT_EQ(engine.PendingRequests, onlyIndexZero);
     EXPECT_EQ(grab.PagesInFlight, 0);
     EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text84"));
+    EXPECT_EQ(world.panel1(), u"text84"_s);
 
-    service.notify(QStringLiteral("RRhttp://site/a.jpg"), Failed);
-    service.complete(QStringLiteral("M0http://site/p.html"), Finished, QByteArray("<p>"), 0);
+    service.notify(u"RRhttp://site/a.jpg"_s, Failed);
+    service.complete(u"M0http://site/p.html"_s, Finished, "<p>", 0);
     EXPECT_EQ(grab.PagesInFlight, 0);
     EXPECT_EQ(grab.PicturesInFlight, 0);
 }
@@ -439,13 +380,12 @@ TEST(ParseWebLifetime, AnEngineDestroyedWithRequestsInFlightCancelsThem)
 {
     EngineWorld world;
     {
-        ocxParseWeb engine(world.context, world.service, nullptr);
-        engine.BeginDownload(QStringLiteral("http://site/a.jpg"),
-                             QStringLiteral("RRhttp://site/a.jpg"));
-    }
-    EXPECT_EQ(world.service.cancelAlls, 1);
-    {
         ocxParseWeb idle(world.context, world.service, nullptr);
+    }
+    EXPECT_EQ(world.service.cancelAlls, 0);
+    {
+        ocxParseWeb engine(world.context, world.service, nullptr);
+        engine.BeginDownload(u"http://site/a.jpg"_s, u"RRhttp://site/a.jpg"_s);
     }
     EXPECT_EQ(world.service.cancelAlls, 1);
 }
