@@ -21,6 +21,15 @@ protected:
         for (int i = 0; i < times; ++i)
             state.RecordFailure(address, status, texts);
     }
+    // The failure records and the blocked folders, in order.
+    std::string failures() const
+    {
+        QStringList records;
+        for (const FolderFailure &failure : state.FolderFailures)
+            records.append(failure.Folder + u' ' + QString::number(failure.Count));
+        return QString(records.join(u", ") + u" blocked: "_s + state.BlockedFolders.join(u", "))
+            .toStdString();
+    }
 
     GrabState state;
     MainWindowStatus status;
@@ -40,23 +49,19 @@ TEST_F(GrabStateTest, SixthFailureOfAFolderBlocksItOnce)
 {
     fail(u"http://h/pics/1.jpg"_s, 5);
     fail(u"http://h/other/x.jpg"_s, 1);
+    EXPECT_EQ(failures(), "http://h/pics/ 5, http://h/other/ 1 blocked: ");
     EXPECT_FALSE(state.isBlocked(u"http://h/pics/"_s));
     EXPECT_EQ(status.panelText(1), QString());
 
     fail(u"http://h/pics/6.jpg"_s, 1);
-    EXPECT_EQ(state.BlockedFolders, QStringList{u"http://h/pics/"_s});
+    EXPECT_EQ(failures(), "http://h/pics/ 6, http://h/other/ 1 blocked: http://h/pics/");
     EXPECT_TRUE(state.isBlocked(u"http://h/pics/"_s));
     EXPECT_EQ(status.panelText(1), u"Folder blocked"_s);
 
     status.showStatus(1, QString());
     fail(u"http://h/pics/7.jpg"_s, 1);
-    EXPECT_EQ(state.BlockedFolders.size(), 1) << "a seventh failure blocks nothing new";
-    EXPECT_EQ(status.panelText(1), QString());
-    ASSERT_EQ(state.FolderFailures.size(), 2u);
-    EXPECT_EQ(state.FolderFailures[0].Folder, u"http://h/pics/"_s);
-    EXPECT_EQ(state.FolderFailures[0].Count, 7);
-    EXPECT_EQ(state.FolderFailures[1].Folder, u"http://h/other/"_s);
-    EXPECT_EQ(state.FolderFailures[1].Count, 1);
+    EXPECT_EQ(failures(), "http://h/pics/ 7, http://h/other/ 1 blocked: http://h/pics/");
+    EXPECT_EQ(status.panelText(1), QString()) << "a folder is blocked once";
 }
 
 TEST_F(GrabStateTest, SeedCrawlLeavesOnlyTheStartAddressWhateverCameBefore)
@@ -76,24 +81,20 @@ TEST_F(GrabStateTest, SeedCrawlLeavesOnlyTheStartAddressWhateverCameBefore)
 
     state.SeedCrawl(u"http://start/"_s, settings);
     EXPECT_EQ(state.LinkList.entries(), (std::vector<PageEntry>{{u"http://start/"_s, 0}}));
-    EXPECT_EQ(state.LinkList.Next, 0);
     EXPECT_TRUE(state.LinkList.contains(u"http://start/"_s));
     EXPECT_FALSE(state.LinkList.contains(u"http://old/"_s));
     EXPECT_TRUE(state.ExpandList.isEmpty());
-    EXPECT_EQ(state.ExpandList.Next, 0);
     EXPECT_FALSE(state.ExpandList.contains(u"http://old/"_s));
     EXPECT_TRUE(state.ResourceList.isEmpty());
-    EXPECT_EQ(state.ResourceList.Next, 0);
     EXPECT_FALSE(state.ResourceList.contains(u"http://old/a.jpg"_s));
+    for (const qint32 next : {state.LinkList.Next, state.ExpandList.Next, state.ResourceList.Next})
+        EXPECT_EQ(next, 0);
     EXPECT_TRUE(state.ResultPageOffsets.Offsets.isEmpty());
     EXPECT_EQ(state.ResultPageOffsets.IndexedLinks, 0);
-    EXPECT_TRUE(state.FolderFailures.empty());
-    EXPECT_TRUE(state.BlockedFolders.isEmpty());
-    EXPECT_FALSE(state.isBlocked(u"http://old/"_s));
-    EXPECT_EQ(state.PagesCounted, 0);
-    EXPECT_EQ(state.PicturesSaved, 0);
+    EXPECT_EQ(state.PagesCounted + state.PicturesSaved, 0);
     EXPECT_EQ(state.FileCounter, (std::array<qint32, 4>{17, 17, 17, 17}));
-
+    EXPECT_EQ(failures(), " blocked: ");
+    EXPECT_FALSE(state.isBlocked(u"http://old/"_s));
     // Failure records start afresh: a folder blocked before needs six new failures.
     fail(u"http://old/f.jpg"_s, 5);
     EXPECT_FALSE(state.isBlocked(u"http://old/"_s));
@@ -102,22 +103,17 @@ TEST_F(GrabStateTest, SeedCrawlLeavesOnlyTheStartAddressWhateverCameBefore)
 TEST(RequestKey, NamesTheListAndCarriesTheAddress)
 {
     const QString address = u"http://h/p.html"_s;
-    const struct {
-        RequestKind kind;
-        qint16 depth;
-        QString key;
-        bool picture;
-    } cases[] = {
+    const std::tuple<RequestKind, qint16, QString, bool> cases[] = {
         {RequestKind::Link, 0, u"M0http://h/p.html"_s, false},
         {RequestKind::Expand, 9, u"X9http://h/p.html"_s, false},
         {RequestKind::Picture, 3, u"RRhttp://h/p.html"_s, true},
         {RequestKind::Upgrade, 3, u"U0http://h/p.html"_s, false},
     };
-    for (const auto &c : cases) {
-        const QString key = RequestKey(c.kind, address, c.depth);
-        EXPECT_EQ(key, c.key);
+    for (const auto &[kind, depth, expected, picture] : cases) {
+        const QString key = RequestKey(kind, address, depth);
+        EXPECT_EQ(key, expected);
         EXPECT_EQ(requestAddress(key), address);
-        EXPECT_EQ(isPictureRequest(key), c.picture);
+        EXPECT_EQ(isPictureRequest(key), picture);
     }
     EXPECT_FALSE(isPictureRequest(u"rrhttp://h/"_s)) << "keys compare case-sensitively";
 }
