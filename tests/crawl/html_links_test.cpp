@@ -125,7 +125,6 @@ TEST_F(HtmlLinksTest, WebsitePages)
          "E f.html 3, S t.jpg, E a.html 3", u"X2http://h/"},
         {u"<frame src=f.html><a href=a.html><img\tsrc=t.jpg></a><img src=p.jpg>",
          "S t.jpg, S p.jpg", u"X3http://h/"},
-        {u"<frame src=f.html>", "E f.html 1", u"X/http://h/"},
         {u"<frame src=f.html>", "E f.html 1", u"X:http://h/"},
         {u"<img src=a.jpg><a href=b.html>b</a>", "", u"X9http://h/", false},
     };
