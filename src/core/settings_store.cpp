@@ -78,8 +78,8 @@ void assign(Settings &settings, const Field &field, const QString &text)
 }
 } // namespace
 
-SettingsStore::SettingsStore(SettingsBackend &backend, QString programFolder)
-    : backend_(backend), programFolder_(std::move(programFolder))
+SettingsStore::SettingsStore(SettingsBackend &backend, const QString &programFolder)
+    : backend_(backend), defaultPictureFolder_(programFolder + u"/pictures")
 {
 }
 
@@ -102,11 +102,6 @@ void SettingsStore::DeleteRegistryKey(const QString &keyPath)
 bool SettingsStore::IsFirstRun() const
 {
     return !backend_.keyExists(ImageKey);
-}
-
-QString SettingsStore::defaultPictureFolder() const
-{
-    return programFolder_ + u"/pictures";
 }
 
 Settings SettingsStore::WriteDefaultSettings()
