@@ -171,3 +171,22 @@ TEST_F(InterfaceTableTest, UnreadableStatisticsAreNotSupportedAndAGarbledLineFai
     EXPECT_EQ(KernelInterfaceTable().GetIfTable(table), InterfaceTable::Status::Ok);
     EXPECT_GE(qFromLittleEndian<quint32>(table.constData()), 1u);
 }
+
+TEST_F(InterfaceTableTest, ANewInterfaceHasItsAttributesAtOnceAndChangedOnesShowWithinTheRefresh)
+{
+    KernelInterfaceTable table = source();
+    QByteArray rows;
+    ASSERT_EQ(table.GetIfTable(rows), InterfaceTable::Status::Ok);
+
+    writeFile(root.filePath(QStringLiteral("dev")),
+              QByteArray(RecordedProcNetDev) + "wlan0: 1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n");
+    addInterface(QStringLiteral("wlan0"), {{"ifindex", "12"}});
+    addInterface(QStringLiteral("eth0"), {{"mtu", "9000"}});
+    ASSERT_EQ(table.GetIfTable(rows), InterfaceTable::Status::Ok);
+    EXPECT_EQ(field(rows, 4, IfRow::Index), 12u);
+
+    for (int read = 1; read < KernelInterfaceTable::AttributeReads; ++read)
+        table.GetIfTable(rows);
+    EXPECT_EQ(field(rows, 1, IfRow::Mtu), 9000u);
+    EXPECT_EQ(field(rows, 1, IfRow::Index), 4u);
+}
