@@ -186,3 +186,8 @@ void SettingsStore::writeFileValues(const Settings &settings)
     WriteRegistryValue(ResSettingKey, FileNameName, settings.Download_File_Name);
     WriteRegistryValue(ResSettingKey, FolderName, settings.Download_File_Folder);
 }
+
+QString SettingsStore::setAsideFile() const
+{
+    return backend_.setAsideFile();
+}

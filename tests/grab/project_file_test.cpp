@@ -3,6 +3,7 @@
 #include "grab_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 TEST(Scramble, SeedFollowsTheKeyCharacters)
 {
@@ -118,4 +119,18 @@ TEST_F(ProjectFileTest, ForeignFileLoadsNothing)
     grab.SeedCrawl(QStringLiteral("http://site/"), settings);
     EXPECT_FALSE(LoadProject(context));
     EXPECT_EQ(grab.LinkList.count(), 1);
+}
+
+TEST_F(ProjectFileTest, FileOverTheLimitIsNotResumedAndStaysInPlace)
+{
+    writeScrambled(grab.ProjectFilePath, {ProjectIdentification, QStringLiteral("[M]"),
+                                          QStringLiteral("http://site/a.html"),
+                                          QStringLiteral("[P]"), QStringLiteral("0/1/0")});
+    QFile file(grab.ProjectFilePath);
+    ASSERT_TRUE(file.resize(MaxProjectFileBytes + 1));
+    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+    EXPECT_FALSE(LoadProject(context));
+    EXPECT_EQ(grab.LinkList.count(), 1);
+    EXPECT_EQ(grab.LinkList.Next, 0);
+    EXPECT_EQ(QFileInfo(grab.ProjectFilePath).size(), MaxProjectFileBytes + 1);
 }
