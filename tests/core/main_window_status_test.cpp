@@ -22,7 +22,6 @@ struct WatchedStatus : MainWindowStatus {
 TEST(MainWindowStatus, PanelsOneToFourChangeOnlyWhileTheWindowIsOpen)
 {
     WatchedStatus status;
-    status.ListedFolder = u"/pictures"_s;
     status.showStatus(1, u"closed"_s);
     EXPECT_EQ(status.panelText(1), QString());
 

@@ -4,9 +4,11 @@
 
 #include "core/app_state.h"
 #include "core/text_ids.h"
+#include "imaging/thumbnails.h"
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
 #include "mainwin/panel_values.h"
+#include "platform/event_pump.h"
 #include "platform/file_listing.h"
 #include "platform/folder_picker.h"
 #include "platform/message_boxes.h"
@@ -46,8 +48,17 @@ class IdleHost final : public MainWindowHost {
 public:
     void showHelp() override {}
     bool thumbRefreshEnabled() const override { return true; }
+    void setThumbRefreshEnabled(bool) override {}
     void startGrabTimers() override {}
     void cancelGrabStart() override {}
+    const FileListing &fileListing() const override { return listing; }
+    ThumbnailCache &thumbnails() override { return cache; }
+    EventPump &events() override { return pump; }
+    PicturePreview *viewer() override { return nullptr; }
+
+    DirFileListing listing;
+    ThumbnailCache cache;
+    QtEventPump pump;
 };
 
 class NoUrls final : public UrlOpener {
@@ -95,7 +106,7 @@ int main(int argc, char *argv[])
     const LanguageText &texts = state.language.LanguageText;
 
     state.settings = state.store.WriteDefaultSettings();
-    state.status.ListedFolder = state.settings.Download_File_Folder;
+    state.files.ListedFolder = state.settings.Download_File_Folder;
     state.status.MainWindowOpen = true;
     state.grab.PicturesSaved = 12345;
     state.grab.PagesCounted = 23456;
