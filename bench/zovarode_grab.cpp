@@ -81,6 +81,8 @@ bool applyOptions(const QCommandLineParser &parser, Settings &settings, QString 
         ok = ok && converted;
         return true;
     };
+    if (number("connections", settings.Connections_Per_Host))
+        ok = ok && settings.Connections_Per_Host >= 1 && settings.Connections_Per_Host <= 16;
     number("from", settings.FileFromNum);
     number("to", settings.FileToNum);
     settings.FileOverwrite = !parser.isSet(QStringLiteral("no-overwrite"));
@@ -125,6 +127,8 @@ int main(int argc, char *argv[])
          QStringLiteral("URL")},
         {QStringLiteral("site"), QStringLiteral("Website to crawl."), QStringLiteral("ADDRESS")},
         {QStringLiteral("keyword"), QStringLiteral("Keyword to search."), QStringLiteral("TEXT")},
+        {QStringLiteral("connections"), QStringLiteral("Downloads at once per host (1-16)."),
+         QStringLiteral("N")},
     });
     parser.process(app);
 
@@ -153,7 +157,9 @@ int main(int argc, char *argv[])
     prepareGrab(grab, start, settings);
 
     Timings timings;
-    NetworkDownloadService downloads;
+    DownloadLimits limits;
+    limits.connectionsPerHost = settings.Connections_Per_Host;
+    NetworkDownloadService downloads(limits);
     ocxParseWeb engine(context, downloads, nullptr);
     ConsoleMessages messages;
     InterfaceNetworkState network;

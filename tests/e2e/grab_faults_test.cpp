@@ -1,7 +1,9 @@
 #include "grab_world.h"
 
+#include "core/text_ids.h"
 #include "grab/project_file.h"
 #include "support/http_test_server.h"
+#include "support/small_disk.h"
 
 #include <QFile>
 
@@ -309,4 +311,26 @@ TEST_F(SlowHostTest, GrabWithManyPicturesFromOneSlowHostLosesNone)
     expectCleanFinish();
     EXPECT_TRUE(world.grab.FolderFailures.empty());
     EXPECT_EQ(world.grab.PicturesSaved, 120);
+}
+
+TEST_F(GrabFaultTest, GrabIntoAFolderItCannotWriteSaysWhyAndEndsAsUsual)
+{
+    SmallDisk disk(64 * 1024);
+    SKIP_UNLESS_MOUNTED(disk);
+    ASSERT_TRUE(disk.makeReadOnly());
+    world.settings.Download_File_Folder = disk.path();
+    world.status.MainWindowOpen = true;
+    QStringList panelOne;
+    QObject::connect(&world.status, &MainWindowStatus::panelChanged,
+                     [&panelOne](int panel, const QString &text) {
+                         if (panel == 1)
+                             panelOne.append(text);
+                     });
+    server.addFile(QStringLiteral("/index.html"), page(pictures(QStringLiteral("/pics/"), 3)));
+
+    EXPECT_EQ(grabFrom(QStringLiteral("/index.html")), GrabDriver::Ending::Finished);
+    expectCleanFinish();
+    EXPECT_EQ(world.grab.PicturesSaved, 0);
+    EXPECT_TRUE(panelOne.contains(QStringLiteral("text%1").arg(TextId::FolderNotWritable)))
+        << panelOne.join(u'|').toStdString();
 }
