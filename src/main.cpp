@@ -19,6 +19,8 @@ int main(int argc, char *argv[])
     // The program lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(appIcon());
+    // Lets the desktop match the windows with the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.zovarode.Zovarode"));
 
     LockFileInstanceLock lock;
     DirFileListing listing;

@@ -16,11 +16,15 @@ class SettingsBackend;
 // reference to whoever needs it.
 struct AppState {
     AppState(QString folder, SettingsBackend &backend)
-        : programFolder(std::move(folder)), store(backend, programFolder)
+        : programFolder(std::move(folder)), projectFolder(programFolder),
+          store(backend, programFolder)
     {
     }
 
     QString programFolder;
+    // Where the project files lie: the program folder, or the user's data folder for an
+    // installed program (start-up decides).
+    QString projectFolder;
     SettingsStore store;
     Language language;
     Settings settings;

@@ -1,5 +1,6 @@
 #include "core/language_table.h"
 
+#include "core/program_places.h"
 #include "core/text_forms.h"
 #include "platform/file_listing.h"
 
@@ -11,15 +12,26 @@ const QString SearchHost = QStringLiteral("https://www.google.com");
 struct SearchLanguage {
     const char16_t *fileName;
     const char16_t *pathAndQuery;
+    const char16_t *code; // the language's ISO 639-1 code
 };
 
 constexpr SearchLanguage searchLanguages[] = {
-    {u"english.lan", u"/images?hl=en&newwindow=1&safe=off&q="},
-    {u"francais.lan", u"/images?hl=fr&newwindow=1&safe=off&q="},
-    {u"german.lan", u"/images?hl=de&newwindow=1&safe=off&q="},
-    {u"italian.lan", u"/images?hl=it&newwindow=1&safe=off&q="},
-    {u"spanish.lan", u"/images?hl=es&newwindow=1&safe=off&q="},
+    {u"english.lan", u"/images?hl=en&newwindow=1&safe=off&q=", u"en"},
+    {u"francais.lan", u"/images?hl=fr&newwindow=1&safe=off&q=", u"fr"},
+    {u"german.lan", u"/images?hl=de&newwindow=1&safe=off&q=", u"de"},
+    {u"italian.lan", u"/images?hl=it&newwindow=1&safe=off&q=", u"it"},
+    {u"spanish.lan", u"/images?hl=es&newwindow=1&safe=off&q=", u"es"},
 };
+
+// The name in names that equals wanted without regard to case, or empty.
+QString findName(const QStringList &names, QStringView wanted)
+{
+    for (const QString &name : names) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return {};
+}
 
 QString joinPath(const QString &folder, const QString &name)
 {
@@ -63,21 +75,51 @@ LanguageText readLanguageText(const QByteArray &contents)
     return table;
 }
 
-LanguageLoadResult loadLanguage(const QString &programFolder, const FileListing &listing,
-                                Language &language)
+QString languageFileFor(const QStringList &names, const QStringList &uiLanguages)
 {
-    const QStringList names = listing.list(programFolder, QStringLiteral("*.lan"));
+    for (const QString &uiLanguage : uiLanguages) {
+        const QString code = QString(uiLanguage).replace(u'_', u'-').section(u'-', 0, 0);
+        for (const SearchLanguage &language : searchLanguages) {
+            if (code.compare(QString::fromUtf16(language.code), Qt::CaseInsensitive) != 0)
+                continue;
+            if (const QString name = findName(names, language.fileName); !name.isEmpty())
+                return name;
+        }
+    }
+    if (const QString english = findName(names, u"english.lan"); !english.isEmpty())
+        return english;
+    return names.value(0);
+}
+
+LanguageLoadResult loadLanguage(const QString &folder, const FileListing &listing,
+                                Language &language, const QStringList &uiLanguages)
+{
+    const QStringList names = listing.list(folder, QStringLiteral("*.lan"));
     if (names.isEmpty())
         return LanguageLoadResult::NoLanguageFile;
 
-    const QString &name = names.first();
+    const QString name =
+        uiLanguages.isEmpty() ? names.first() : languageFileFor(names, uiLanguages);
     language.SearchBaseAddress = searchBaseAddressFor(name);
     language.SearchPageSuffix = QStringLiteral("&start=0&sa=N");
-    language.LanguageFilePath = joinPath(programFolder, name);
+    language.LanguageFilePath = joinPath(folder, name);
 
     QFile file(language.LanguageFilePath);
     if (!file.open(QIODevice::ReadOnly))
         return LanguageLoadResult::CannotOpen;
     language.LanguageText = readLanguageText(file.readAll());
     return LanguageLoadResult::Loaded;
+}
+
+ProgramLanguage loadProgramLanguage(const QString &programFolder, const FileListing &listing,
+                                    const QStringList &uiLanguages, Language &language)
+{
+    const LanguageLoadResult beside = loadLanguage(programFolder, listing, language);
+    if (beside != LanguageLoadResult::NoLanguageFile)
+        return {beside, false};
+    const LanguageLoadResult installed =
+        loadLanguage(installedLanguageFolder(programFolder), listing, language, uiLanguages);
+    if (installed != LanguageLoadResult::NoLanguageFile)
+        return {installed, true};
+    return {};
 }

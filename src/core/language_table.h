@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -39,6 +40,20 @@ LanguageText readLanguageText(const QByteArray &contents);
 
 enum class LanguageLoadResult { Loaded, NoLanguageFile, CannotOpen };
 
-// Picks the first "*.lan" file of the program folder and reads it.
-LanguageLoadResult loadLanguage(const QString &programFolder, const FileListing &listing,
-                                Language &language);
+// The file among names for the first of the user's languages (such as "de-DE" or "fr") that
+// has one; else english.lan; else the first name.
+QString languageFileFor(const QStringList &names, const QStringList &uiLanguages);
+
+// Reads a "*.lan" file of the folder: without uiLanguages the first one of the listing (the
+// program folder), with them the one languageFileFor() picks (the installed folder).
+LanguageLoadResult loadLanguage(const QString &folder, const FileListing &listing,
+                                Language &language, const QStringList &uiLanguages = {});
+
+// The program's language: the first file beside the executable (the portable layout), else
+// the installed program's file for the user's languages. installed tells which one was read.
+struct ProgramLanguage {
+    LanguageLoadResult result = LanguageLoadResult::NoLanguageFile;
+    bool installed = false;
+};
+ProgramLanguage loadProgramLanguage(const QString &programFolder, const FileListing &listing,
+                                    const QStringList &uiLanguages, Language &language);

@@ -28,5 +28,8 @@ struct Settings {
     qint16 Connections_Per_Host = 6;
 };
 
+// The range of Connections_Per_Host.
+inline constexpr qint16 MostConnectionsPerHost = 16;
+
 // The search history, newest first: index 0 is stored as Project1.
 using ProjectList = QStringList;

@@ -40,7 +40,6 @@ const QString FolderName = QStringLiteral("Download_File_Folder");
 const QString ProjectNumName = QStringLiteral("ProjectNum");
 const QString NeverUpgradeName = QStringLiteral("NeverUpgrade");
 const QString ConnectionsName = QStringLiteral("Connections_Per_Host");
-constexpr qint16 MostConnectionsPerHost = 16;
 
 QString projectValueName(qsizetype index)
 {
@@ -80,8 +79,8 @@ void assign(Settings &settings, const Field &field, const QString &text)
 }
 } // namespace
 
-SettingsStore::SettingsStore(SettingsBackend &backend, QString programFolder)
-    : backend_(backend), programFolder_(std::move(programFolder))
+SettingsStore::SettingsStore(SettingsBackend &backend, const QString &programFolder)
+    : backend_(backend), defaultPictureFolder_(programFolder + u"/pictures")
 {
 }
 
@@ -104,11 +103,6 @@ void SettingsStore::DeleteRegistryKey(const QString &keyPath)
 bool SettingsStore::IsFirstRun() const
 {
     return !backend_.keyExists(ImageKey);
-}
-
-QString SettingsStore::defaultPictureFolder() const
-{
-    return programFolder_ + u"/pictures";
 }
 
 Settings SettingsStore::WriteDefaultSettings()

@@ -13,8 +13,9 @@ public:
     inline static const QString ImageKey = QStringLiteral("Software\\Zovarode\\Image");
     inline static const QString ResSettingKey = QStringLiteral("Software\\Zovarode\\ResSetting");
 
-    // programFolder holds the default picture folder "pictures".
-    SettingsStore(SettingsBackend &backend, QString programFolder);
+    // The picture folder of a first run is "pictures" in programFolder unless start-up sets
+    // another one.
+    SettingsStore(SettingsBackend &backend, const QString &programFolder);
 
     void WriteRegistryValue(const QString &keyPath, const QString &name, const QString &text);
     // The stored text, or an empty text when the value does not exist.
@@ -36,12 +37,13 @@ public:
     // The viewer's display mode: 1 fit, 0 full size.
     void SaveDisplayMode(qint16 mode);
 
-    QString defaultPictureFolder() const;
+    QString defaultPictureFolder() const { return defaultPictureFolder_; }
+    void setDefaultPictureFolder(const QString &folder) { defaultPictureFolder_ = folder; }
 
 private:
     void writeImageValues(const Settings &settings, bool withDisplayMode);
     void writeFileValues(const Settings &settings);
 
     SettingsBackend &backend_;
-    QString programFolder_;
+    QString defaultPictureFolder_;
 };

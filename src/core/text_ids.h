@@ -70,6 +70,8 @@ enum : int {
     FileNumberRange = 105,
     FileNumberDigits = 106,
 
+    InterfaceTableUnsupported = 107,
+
     GrabEnded = 109,
     FinishedMessage = 110,
     StoppedMessage = 111,

@@ -6,8 +6,7 @@ struct Timings {
     int GrabbingMs = 100;          // tmrGrabbing: starts the driver after Grab Now
     int AlarmMs = 1000;            // tmrAlarm: network watch, dead time, new-version request
     int RefreshThumbViewMs = 5000; // tmrRefreshThumbView
-    int FormatFluxMs = 10;         // tmrFormatFlux: re-reads the interface table
-    int FluxMs = 500;              // tmrFlux: shows the speed
+    int FluxMs = 500;              // tmrFlux: reads the interface table, shows the speed
     int TextMs = 10;               // tmrText: re-selects the history entry after a pick
     int SlideMs = 3000;            // tmrSlide: slide show
     int DeadTimeSeconds = 46;      // no progress for this long cancels what is in flight

@@ -54,9 +54,9 @@ QString normalisedAddress(const QString &text)
     return scheme + rest;
 }
 
-QString projectPath(const QString &programFolder, const QString &name)
+QString projectPath(const QString &projectFolder, const QString &name)
 {
-    return programFolder + u'/' + safeFileName(name) + QStringLiteral(".txt");
+    return projectFolder + u'/' + safeFileName(name) + QStringLiteral(".txt");
 }
 } // namespace
 
@@ -69,7 +69,7 @@ QString safeFileName(QString name)
     return name;
 }
 
-SearchStart startOfSearch(const QString &searchText, const QString &programFolder,
+SearchStart startOfSearch(const QString &searchText, const QString &projectFolder,
                           const QString &searchBaseAddress, const QString &searchPageSuffix)
 {
     SearchStart start;
@@ -83,13 +83,13 @@ SearchStart startOfSearch(const QString &searchText, const QString &programFolde
         name.remove(QStringLiteral("https://www."));
         name.replace(u'/', u'_');
         name.replace(u'.', u'_');
-        start.ProjectFilePath = projectPath(programFolder, name);
+        start.ProjectFilePath = projectPath(projectFolder, name);
         start.StartAddress = start.SearchText;
     } else {
         start.KeywordSearchMode = true;
         start.SearchText = searchText;
         QString name = searchText;
-        start.ProjectFilePath = projectPath(programFolder, name.replace(u' ', u'_'));
+        start.ProjectFilePath = projectPath(projectFolder, name.replace(u' ', u'_'));
         QString words = searchText;
         start.StartAddress = searchBaseAddress + words.replace(u' ', u'+') + searchPageSuffix;
     }

@@ -11,13 +11,13 @@ struct SearchStart {
     bool KeywordSearchMode = true;
     QString SearchText;      // the keyword as typed, or the normalised website address
     QString SiteRoot;        // website mode only
-    QString ProjectFilePath; // in the program folder
+    QString ProjectFilePath; // in the project folder
     QString StartAddress;
 };
 
 // A text that contains a "." or starts with "http://" or "https://" is a website address;
 // anything else is a keyword for the image search.
-SearchStart startOfSearch(const QString &searchText, const QString &programFolder,
+SearchStart startOfSearch(const QString &searchText, const QString &projectFolder,
                           const QString &searchBaseAddress, const QString &searchPageSuffix);
 
 // A file name that stays inside its folder: "/", "\" and control characters become "_".

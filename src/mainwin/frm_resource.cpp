@@ -149,9 +149,9 @@ void frmResource::Form_Load()
         state_.status.setGrabCaption(texts[TextId::StopCaption]);
 
     if (!QFileInfo(state_.settings.Download_File_Folder).isDir()) {
-        state_.settings.Download_File_Folder = state_.programFolder;
-        state_.status.ListedFolder = state_.programFolder;
-        ocxResource_->ChangeFileFolder(state_.programFolder);
+        state_.settings.Download_File_Folder = state_.projectFolder;
+        state_.status.ListedFolder = state_.projectFolder;
+        ocxResource_->ChangeFileFolder(state_.projectFolder);
         return;
     }
 
@@ -199,7 +199,7 @@ void frmResource::cmdGrabNow_Click()
     }
 
     const SearchStart start =
-        startOfSearch(values_.SearchText, state_.programFolder, state_.language.SearchBaseAddress,
+        startOfSearch(values_.SearchText, state_.projectFolder, state_.language.SearchBaseAddress,
                       state_.language.SearchPageSuffix);
     values_.SearchText = start.SearchText;
     AddToHistory();

@@ -5,8 +5,11 @@
 #include "crawl/parse_web.h"
 #include "grab/grab_driver.h"
 #include "mainwin/frm_resource.h"
+#include "netmeter/ip_helper.h"
+#include "netmeter/traffic_meter.h"
 #include "platform/download_service.h"
 #include "platform/folder_picker.h"
+#include "platform/interface_table.h"
 #include "platform/process_control.h"
 #include "platform/tray_icon.h"
 #include "shell/about_window.h"
@@ -37,6 +40,11 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
                                      state.timings, tmrRefreshThumbView, UpgradePageAddress);
     ocxParseWeb_->ResetDeadTime = [this] { driver_->ResetDeadTime(); };
 
+    interfaceTable_ = std::make_unique<KernelInterfaceTable>();
+    IpStats = std::make_unique<CIpHelper>(*interfaceTable_, services.messages,
+                                          state.language.LanguageText);
+    meter_ = std::make_unique<TrafficMeter>(*IpStats, state.status);
+
     connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAmbrola::mnuAbout_Click);
@@ -47,7 +55,6 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
         {&tmrGrabbing, t.GrabbingMs},
         {&tmrAlarm, t.AlarmMs},
         {&tmrRefreshThumbView, t.RefreshThumbViewMs},
-        {&tmrFormatFlux, t.FormatFluxMs},
         {&tmrFlux, t.FluxMs},
     };
     for (const auto &[timer, interval] : timers)
@@ -55,10 +62,8 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     connect(&tmrGrabbing, &QTimer::timeout, this, &frmAmbrola::tmrGrabbing_Timer);
     connect(&tmrAlarm, &QTimer::timeout, this, &frmAmbrola::tmrAlarm_Timer);
     connect(&tmrRefreshThumbView, &QTimer::timeout, this, &frmAmbrola::tmrRefreshThumbView_Timer);
-    connect(&tmrFormatFlux, &QTimer::timeout, this, &frmAmbrola::tmrFormatFlux_Timer);
     connect(&tmrFlux, &QTimer::timeout, this, &frmAmbrola::tmrFlux_Timer);
     tmrRefreshThumbView.start();
-    tmrFormatFlux.start();
     tmrFlux.start();
 }
 
@@ -188,14 +193,13 @@ void frmAmbrola::tmrAlarm_Timer()
     driver_->tmrAlarm_Timer();
 }
 
-// The handlers below belong to the thumbnail view and the traffic meter; until those are
-// built, their timers tick without effect.
+// The handler below belongs to the thumbnail view; until that is built, its timer ticks
+// without effect.
 void frmAmbrola::tmrRefreshThumbView_Timer()
 {
 }
-void frmAmbrola::tmrFormatFlux_Timer()
-{
-}
+
 void frmAmbrola::tmrFlux_Timer()
 {
+    meter_->Tick();
 }

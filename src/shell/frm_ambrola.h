@@ -14,8 +14,10 @@
 #include <memory>
 
 struct AppState;
+class CIpHelper;
 class FolderPicker;
 class GrabDriver;
+class KernelInterfaceTable;
 class MessageBoxes;
 class NetworkDownloadService;
 class NetworkState;
@@ -23,6 +25,7 @@ class ProcessControl;
 class ocxParseWeb;
 class QAction;
 class QMenu;
+class TrafficMeter;
 class TrayIcon;
 class UrlOpener;
 
@@ -59,7 +62,6 @@ public:
     QTimer tmrGrabbing;
     QTimer tmrAlarm;
     QTimer tmrRefreshThumbView;
-    QTimer tmrFormatFlux;
     QTimer tmrFlux;
 
     void mnuGrabbing_Click();
@@ -89,7 +91,6 @@ private:
     void tmrGrabbing_Timer();
     void tmrAlarm_Timer();
     void tmrRefreshThumbView_Timer();
-    void tmrFormatFlux_Timer();
     void tmrFlux_Timer();
 
     AppState &state_;
@@ -104,4 +105,8 @@ private:
     PanelValues panelValues_;
     QPointer<frmResource> mainWindow_;
     bool withoutTray_ = false;
+
+    std::unique_ptr<KernelInterfaceTable> interfaceTable_;
+    std::unique_ptr<CIpHelper> IpStats;
+    std::unique_ptr<TrafficMeter> meter_;
 };

@@ -1,16 +1,22 @@
 #include "shell/startup.h"
 
 #include "core/app_state.h"
+#include "core/program_places.h"
 #include "core/text_ids.h"
 #include "platform/instance_lock.h"
 #include "platform/message_boxes.h"
 #include "shell/frm_ambrola.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QLoggingCategory>
 
 #include <exception>
 
 namespace {
+// Where start-up found its files; shown with QT_LOGGING_RULES="zovarode.startup.info=true".
+Q_LOGGING_CATEGORY(startupLog, "zovarode.startup", QtWarningMsg)
+
 QString missingLanguageMessage(const QString &programFolder, LanguageLoadResult result,
                                const QString &filePath)
 {
@@ -20,10 +26,11 @@ QString missingLanguageMessage(const QString &programFolder, LanguageLoadResult 
                               "Zovarode needs a readable language file (*.lan) in its program "
                               "folder:\n%2")
             .arg(QDir::toNativeSeparators(filePath), folder);
-    return QStringLiteral("No language file (*.lan) was found in the program folder:\n%1\n\n"
+    return QStringLiteral("No language file (*.lan) was found in the program folder:\n%1\n"
+                          "nor in the folder of an installed program:\n%2\n\n"
                           "Zovarode cannot start without one. Put english.lan, francais.lan, "
-                          "german.lan, italian.lan or spanish.lan into that folder.")
-        .arg(folder);
+                          "german.lan, italian.lan or spanish.lan into the program folder.")
+        .arg(folder, QDir::toNativeSeparators(installedLanguageFolder(programFolder)));
 }
 } // namespace
 
@@ -33,14 +40,20 @@ StartupOutcome runStartup(AppState &state, ShellServices &services, InstanceLock
     if (!lock.tryLock())
         return StartupOutcome::AlreadyRunning;
 
-    const LanguageLoadResult loaded = loadLanguage(state.programFolder, listing, state.language);
-    if (loaded != LanguageLoadResult::Loaded) {
-        services.messages.showMessage(
-            missingLanguageMessage(state.programFolder, loaded, state.language.LanguageFilePath),
-            MessageBoxes::Icon::Exclamation);
+    const ProgramLanguage loaded = loadProgramLanguage(
+        state.programFolder, listing, QLocale::system().uiLanguages(), state.language);
+    if (loaded.result != LanguageLoadResult::Loaded) {
+        services.messages.showMessage(missingLanguageMessage(state.programFolder, loaded.result,
+                                                             state.language.LanguageFilePath),
+                                      MessageBoxes::Icon::Exclamation);
         return StartupOutcome::NoLanguageFile;
     }
 
+    const DataPlaces places =
+        dataPlaces(state.programFolder, loaded.installed, UserFolders::ofCurrentUser());
+    state.projectFolder = places.projectFolder;
+    QDir().mkpath(state.projectFolder);
+    state.store.setDefaultPictureFolder(places.defaultPictureFolder);
     if (state.store.IsFirstRun()) {
         state.settings = state.store.WriteDefaultSettings();
         state.projects.clear();
@@ -48,6 +61,11 @@ StartupOutcome runStartup(AppState &state, ShellServices &services, InstanceLock
         state.settings = state.store.LoadSettings(state.projects);
     }
     state.status.ListedFolder = state.settings.Download_File_Folder;
+    qCInfo(startupLog).noquote() << "language file:" << state.language.LanguageFilePath;
+    qCInfo(startupLog).noquote() << "tray menu, first item:"
+                                 << state.language.LanguageText[TextId::TrayGrabbing];
+    qCInfo(startupLog).noquote() << "picture folder:" << state.settings.Download_File_Folder;
+    qCInfo(startupLog).noquote() << "project folder:" << state.projectFolder;
 
     try {
         ambrola = std::make_unique<frmAmbrola>(state, services);

@@ -131,6 +131,42 @@ TEST(LanguageFile, EmptyFolderIsReported)
               LanguageLoadResult::NoLanguageFile);
 }
 
+TEST(LanguageFile, InstalledFolderPicksTheFileOfTheUsersLanguage)
+{
+    const QStringList all{QStringLiteral("english.lan"), QStringLiteral("francais.lan"),
+                          QStringLiteral("German.lan"), QStringLiteral("italian.lan"),
+                          QStringLiteral("spanish.lan")};
+    const QStringList noEnglish{QStringLiteral("italian.lan"), QStringLiteral("spanish.lan")};
+    const struct {
+        QStringList names;
+        QStringList uiLanguages;
+        const char *chosen;
+    } cases[] = {
+        {all, {QStringLiteral("de-DE")}, "German.lan"},
+        {all, {QStringLiteral("fr_CA")}, "francais.lan"},
+        {all, {QStringLiteral("ES")}, "spanish.lan"},
+        {all, {QStringLiteral("it")}, "italian.lan"},
+        {all, {QStringLiteral("pt-BR"), QStringLiteral("it-IT")}, "italian.lan"},
+        {all, {QStringLiteral("ja-JP")}, "english.lan"},
+        {all, {QStringLiteral("C")}, "english.lan"},
+        {all, {QStringLiteral("den-DK")}, "english.lan"},
+        {noEnglish, {QStringLiteral("de-DE")}, "italian.lan"},
+        {noEnglish, {QStringLiteral("es-MX")}, "spanish.lan"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(languageFileFor(c.names, c.uiLanguages), QString::fromLatin1(c.chosen))
+            << c.uiLanguages.join(u',').toStdString();
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("english.lan")), "000 OK\r\n");
+    writeFile(dir.filePath(QStringLiteral("german.lan")), "000 Gut\r\n");
+    Language language;
+    ASSERT_EQ(loadLanguage(dir.path(), DirFileListing(), language, {QStringLiteral("de-AT")}),
+              LanguageLoadResult::Loaded);
+    EXPECT_EQ(language.LanguageText[0], QStringLiteral("Gut"));
+    EXPECT_EQ(language.SearchBaseAddress, German);
+}
+
 // The delivered files: complete, with the line ends and the fixed texts every program
 // part relies on.
 TEST(DeliveredLanguageFiles, AreCompleteAndWellFormed)

@@ -42,3 +42,15 @@ TEST_F(MainWindowHostTest, GrabNowStartsTheTimersAnEarlyStopDropsTheStartAndHide
     EXPECT_EQ(ambrola->mainWindow()->panel().txtWebsiteURL->text(), QStringLiteral("cats"))
         << "the search outlives the window";
 }
+
+TEST_F(MainWindowHostTest, TmrFluxShowsTheSpeedInTheOpenMainWindow)
+{
+    ASSERT_EQ(start(), StartupOutcome::Running);
+    ambrola->mnuGrabbing->trigger();
+    frmResource *window = ambrola->mainWindow();
+    ASSERT_NE(window, nullptr);
+    state->status.showStatus(4, QStringLiteral("stale"));
+
+    ASSERT_TRUE(QMetaObject::invokeMethod(&ambrola->tmrFlux, "timeout"));
+    EXPECT_EQ(window->panelText(4), QStringLiteral("0 Kbps")) << "the first tick";
+}

@@ -47,7 +47,6 @@ TEST_F(StartupTest, LoadsTheHiddenMainWindowWithItsTimersAndShowsNothing)
         {ambrola->tmrGrabbing, 100, false},
         {ambrola->tmrAlarm, 1000, true},
         {ambrola->tmrRefreshThumbView, 5000, true},
-        {ambrola->tmrFormatFlux, 10, true},
         {ambrola->tmrFlux, 500, true},
     };
     for (const Expected &e : timers) {
