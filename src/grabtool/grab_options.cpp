@@ -53,9 +53,13 @@ bool applyFormats(Parser &p, Settings &settings)
 {
     if (!p.isSet("formats"))
         return true;
-    const QStringList formats = p.value("formats").toLower().split(u',', Qt::SkipEmptyParts);
+    QStringList formats;
+    for (const QString &format : p.value("formats").toLower().split(u',', Qt::SkipEmptyParts)) {
+        if (!format.trimmed().isEmpty())
+            formats.append(format.trimmed());
+    }
     for (const QString &format : formats) {
-        if (!FormatNames.contains(format.trimmed())) {
+        if (!FormatNames.contains(format)) {
             p.error = QStringLiteral("--formats: unknown format '%1' (use %2)")
                           .arg(format, FormatNames.join(u','));
             return false;

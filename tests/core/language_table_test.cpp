@@ -156,15 +156,6 @@ TEST(LanguageFile, InstalledFolderPicksTheFileOfTheUsersLanguage)
     for (const auto &c : cases)
         EXPECT_EQ(languageFileFor(c.names, c.uiLanguages), QString::fromLatin1(c.chosen))
             << c.uiLanguages.join(u',').toStdString();
-
-    QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("english.lan")), "000 OK\r\n");
-    writeFile(dir.filePath(QStringLiteral("german.lan")), "000 Gut\r\n");
-    Language language;
-    ASSERT_EQ(loadLanguage(dir.path(), DirFileListing(), language, {QStringLiteral("de-AT")}),
-              LanguageLoadResult::Loaded);
-    EXPECT_EQ(language.LanguageText[0], QStringLiteral("Gut"));
-    EXPECT_EQ(language.SearchBaseAddress, German);
 }
 
 // The delivered files: complete, with the line ends and the fixed texts every program

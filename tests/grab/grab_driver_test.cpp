@@ -1,214 +1,263 @@
 #include "grab/grab_driver.h"
 
+#include "core/text_ids.h"
+#include "core/timings.h"
+#include "crawl/download_engine.h"
+#include "grab/project_file.h"
 #include "grab_fixture.h"
+#include "support/fakes.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using Ending = GrabDriver::Ending;
 
 namespace {
+// The network around the driver: each time the driver waits for an event, the oldest request
+// ends. A driver that never ends is stopped after too many yields.
+class World final : public EventPump, public DownloadEngine {
+public:
+    explicit World(GrabState &grab) : grab_(grab) {}
+    void yieldEvents() override
+    {
+        if (++yields_ > 100000)
+            grab_.StopRequested = true;
+        if (onYield)
+            onYield();
+    }
+    void waitForEvents() override
+    {
+        yieldEvents();
+        if (!inFlight_.isEmpty())
+            --(isPictureRequest(inFlight_.takeFirst()) ? grab_.PicturesInFlight
+                                                       : grab_.PagesInFlight);
+    }
+    void BeginDownload(const QString &, const QString &key) override
+    {
+        begun.append(key);
+        pagesThen.append(grab_.PagesInFlight);
+        picturesThen.append(grab_.PicturesInFlight);
+        inFlight_.append(key);
+    }
+    bool CancelAllDownload() override
+    {
+        ++cancels;
+        inFlight_.clear();
+        grab_.PagesInFlight = grab_.PicturesInFlight = 0;
+        return true;
+    }
+    // The most requests of one kind in flight at once.
+    int most(bool pictures) const
+    {
+        int most = 0;
+        for (qsizetype i = 0; i < begun.size(); ++i)
+            if (isPictureRequest(begun[i]) == pictures)
+                most = std::max(most, (pictures ? picturesThen : pagesThen)[i] + 1);
+        return most;
+    }
+
+    QStringList begun; // every request handed out, with the counts in flight just before
+    QList<int> pagesThen, picturesThen;
+    int cancels = 0;
+    std::function<void()> onYield;
+
+private:
+    GrabState &grab_;
+    QStringList inFlight_;
+    int yields_ = 0;
+};
+
+// A website crawl from http://site/, run in the world above.
 class GrabDriverTest : public GrabFixture {
 protected:
-    GrabDriver driver{context, engine, messages, network, timings, refreshTimer, QString()};
+    GrabDriverTest()
+    {
+        for (int i = 0; i < LanguageText::Count; ++i)
+            texts.set(i, u"text%1"_s.arg(i));
+        grab.KeywordSearchMode = false;
+        seed();
+    }
+    void seed(int pages = 0, int pictures = 0)
+    {
+        grab.SeedCrawl(u"http://site/"_s, settings);
+        for (int i = 0; i < pages; ++i)
+            grab.LinkList.append({u"http://site/%1.html"_s.arg(i), 1});
+        for (int i = 0; i < pictures; ++i)
+            grab.ResourceList.append(u"http://site/%1.jpg"_s.arg(i));
+        world.begun.clear();
+        world.pagesThen.clear();
+        world.picturesThen.clear();
+        messages.shown.clear();
+    }
 
-    qsizetype firstPicture() const
-    {
-        for (qsizetype i = 0; i < engine.begun.size(); ++i)
-            if (isPictureRequest(engine.begun[i]))
-                return i;
-        return -1;
-    }
-    qsizetype lastPage() const
-    {
-        qsizetype last = -1;
-        for (qsizetype i = 0; i < engine.begun.size(); ++i)
-            if (!isPictureRequest(engine.begun[i]))
-                last = i;
-        return last;
-    }
+    World world{grab};
+    CrawlContext worldContext{settings, grab, status, texts, world};
+    ScriptedMessageBoxes messages;
+    FixedNetworkState network;
+    Timings timings;
+    QTimer refreshTimer;
+    const QString upgradePage = u"http://maker/Upgrade.htm"_s;
+    GrabDriver driver{worldContext, world, messages, network, timings, refreshTimer, upgradePage};
 };
 } // namespace
 
-TEST(PictureLimits, FollowTheFileNumbersStillFree)
+TEST_F(GrabDriverTest, ExpandPagesGoFirstThenLinkPagesThenPicturesAndTheGrabFinishes)
 {
-    const struct {
-        qint32 remaining;
-        qint16 limit;
-        qint16 lowWater;
-    } table[] = {{-5, 50, 40}, {10, 50, 40},  {50, 50, 40},   {51, 52, 42},
-                 {75, 76, 66}, {99, 100, 90}, {100, 100, 50}, {120, 100, 50}};
-    for (const auto &row : table) {
-        const PictureLimits limits = pictureLimitsFor(row.remaining);
-        EXPECT_EQ(limits.limit, row.limit) << row.remaining;
-        EXPECT_EQ(limits.lowWater, row.lowWater) << row.remaining;
+    seed(1, 2);
+    grab.ExpandList.append({u"http://site/x"_s, 2});
+    grab.ExpandList.append({u"http://site/y"_s, 3});
+    grab.StopRequested = grab.NetworkLost = true; // left over from an earlier grab
+    grab.PagesInFlight = grab.PicturesInFlight = 3;
+    refreshTimer.setInterval(timings.RefreshThumbViewMs);
+    EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
+    EXPECT_EQ(world.begun, (QStringList{u"X2http://site/x"_s, u"X3http://site/y"_s,
+                                        u"M0http://site/"_s, u"M1http://site/0.html"_s,
+                                        u"RRhttp://site/0.jpg"_s, u"RRhttp://site/1.jpg"_s}));
+    ASSERT_EQ(messages.shown.size(), 1u) << "no resume question without a project file";
+    EXPECT_EQ(messages.shown[0].text, texts[TextId::FinishedMessage]);
+    EXPECT_EQ(world.cancels, 1);
+    EXPECT_FALSE(grab.Grabbing);
+    EXPECT_FALSE(QFile::exists(grab.ProjectFilePath)) << "a finished grab leaves no project file";
+    EXPECT_LT(refreshTimer.interval(), timings.RefreshThumbViewMs) << "thumbnails refresh at once";
+    seed();
+    EXPECT_EQ(driver.RunGrabbing(), Ending::Finished) << "also without any picture";
+}
+
+TEST_F(GrabDriverTest, KeywordSearchWaitsForEveryResultPageAndACrawlTurnsToPicturesAtSixty)
+{
+    for (const bool keyword : {true, false}) {
+        seed(69, 3);
+        grab.KeywordSearchMode = keyword;
+        EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
+        EXPECT_EQ(world.begun.size(), 73);
+        const qsizetype first = world.begun.indexOf(QRegularExpression(u"RR.*"_s));
+        ASSERT_EQ(first, keyword ? 70 : 60);
+        EXPECT_EQ(world.pagesThen[first], keyword ? 0 : 60);
+        EXPECT_EQ(world.most(false), 60);
     }
 }
 
-TEST_F(GrabDriverTest, KeywordSearchFetchesEveryResultPageBeforeAnyPicture)
+TEST_F(GrabDriverTest, PicturesInFlightFollowTheFileNumbersStillFree)
 {
-    grab.KeywordSearchMode = true;
-    grab.SeedCrawl(QStringLiteral("http://search/q"), settings);
-    int parsedPages = 0;
-    pump.onYield = [&] {
-        if (!engine.completeOne())
-            return;
-        // The first result page names three more result pages; each page names two pictures.
-        if (parsedPages++ == 0)
-            for (int i = 1; i <= 3; ++i)
-                grab.LinkList.append({QStringLiteral("http://search/q&start=%1").arg(i * 20), 0});
-        if (parsedPages <= 4)
-            for (int i = 0; i < 2; ++i)
-                grab.ResourceList.append(
-                    QStringLiteral("http://p/%1_%2.jpg").arg(parsedPages).arg(i));
+    // The start page names one more page when it is in; the driver turns back to pages once
+    // the pictures are handed out and fewer than the low-water mark are in flight.
+    world.onYield = [this] {
+        if (grab.LinkList.count() == 1 && grab.PagesInFlight == 0 && grab.LinkList.Next == 1)
+            grab.LinkList.append({u"http://site/next.html"_s, 1});
     };
-
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::Finished);
-    EXPECT_EQ(engine.begun.size(), 4 + 8);
-    EXPECT_LT(lastPage(), firstPicture());
-    EXPECT_EQ(engine.begun.first(), QStringLiteral("M0http://search/q"));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("text110"));
-    EXPECT_FALSE(grab.Grabbing);
-    EXPECT_FALSE(QFile::exists(grab.ProjectFilePath)) << "a finished grab leaves no project file";
-    EXPECT_EQ(refreshTimer.interval(), 100);
+    const struct {
+        qint32 from, to, saved;
+        int most, picturesWhenPagesResume;
+    } table[] = {{1, 51, 0, 50, 39},
+                 {1, 52, 0, 52, 41},
+                 {2, 101, 0, 100, 89},
+                 {1, 121, 20, 100, 49},
+                 {1, 101, 25, 76, 65}};
+    for (const auto &row : table) {
+        seed(0, 150);
+        settings.FileFromNum = row.from;
+        settings.FileToNum = row.to;
+        grab.PicturesSaved = row.saved;
+        EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
+        EXPECT_EQ(world.most(true), row.most) << row.to;
+        ASSERT_EQ(world.begun.back(), u"M1http://site/next.html"_s);
+        EXPECT_EQ(world.picturesThen.back(), row.picturesWhenPagesResume) << row.to;
+    }
 }
 
-TEST_F(GrabDriverTest, WebsiteCrawlTurnsToPicturesWithSixtyPagesInFlight)
+TEST_F(GrabDriverTest, EachEndingShowsItsMessageCancelsAndKeepsTheProjectFile)
 {
-    grab.KeywordSearchMode = false;
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-    for (int i = 0; i < 99; ++i)
-        grab.LinkList.append({QStringLiteral("http://site/%1.html").arg(i), 1});
-    for (int i = 0; i < 5; ++i)
-        grab.ResourceList.append(QStringLiteral("http://site/%1.jpg").arg(i));
-    pump.onYield = [&] {
-        if (engine.begun.size() >= 65)
-            grab.StopRequested = true;
+    const struct {
+        bool windowOpen, networkLost;
+        int captionAtStop; // of Grab Now, when the stop is seen
+        Ending ending;
+        int message;
+    } table[] = {
+        {false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
+        {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
+        {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage},
     };
-
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::Stopped);
-    ASSERT_GE(engine.begun.size(), 65);
-    EXPECT_EQ(firstPicture(), 60) << "no page completes, so the 61st request is a picture";
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("text111"));
-    EXPECT_EQ(engine.cancels, 1);
-    EXPECT_TRUE(QFile::exists(grab.ProjectFilePath)) << "a stopped grab can be resumed";
-}
-
-TEST_F(GrabDriverTest, GrabWithoutAnyPictureStillFinishes)
-{
-    grab.KeywordSearchMode = false;
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-    pump.onYield = [&] { engine.completeOne(); };
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::Finished);
-    EXPECT_EQ(engine.begun, QStringList{QStringLiteral("M0http://site/")});
-}
-
-TEST_F(GrabDriverTest, PicturesStillQueuedKeepTheGrabGoing)
-{
-    // The first picture is refused at once; the grab must still fetch the second.
-    grab.KeywordSearchMode = false;
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-    grab.ResourceList.append(QStringLiteral("http://blocked/a.jpg"));
-    grab.ResourceList.append(QStringLiteral("http://site/b.jpg"));
-    engine.refuse = [](const QString &key) { return key.contains(u"blocked"); };
-    pump.onYield = [&] { engine.completeOne(); };
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::Finished);
-    EXPECT_TRUE(engine.begun.contains(QStringLiteral("RRhttp://site/b.jpg")));
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-}
-
-TEST_F(GrabDriverTest, StopFromTheGrabButtonShowsTheUserStopText)
-{
-    status.MainWindowOpen = true;
-    grab.KeywordSearchMode = false;
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-    status.setGrabCaption(texts[64]);
-    pump.onYield = [&] {
-        status.setGrabCaption(texts[56]);
-        grab.StopRequested = true;
-    };
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::Stopped);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("text112"));
-    EXPECT_EQ(status.grabCaption(), texts[56]);
-    EXPECT_TRUE(status.panelText(1).startsWith(QStringLiteral("text109 ")));
-}
-
-TEST_F(GrabDriverTest, StopWhileTheStopCaptionShowsIsTheRangeUsedUp)
-{
-    status.MainWindowOpen = true;
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-    status.setGrabCaption(texts[64]);
-    pump.onYield = [&] { grab.StopRequested = true; };
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::Stopped);
-    EXPECT_EQ(messages.shown.at(0).text, QStringLiteral("text111"));
-}
-
-TEST_F(GrabDriverTest, LostNetworkEndsTheGrabAndKeepsTheProjectFile)
-{
-    grab.KeywordSearchMode = false;
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-    for (int i = 0; i < 10; ++i)
-        grab.LinkList.append({QStringLiteral("http://site/%1.html").arg(i), 1});
-    grab.NetworkLost = true; // a loss before the grab is forgotten when it starts
-    pump.onYield = [&] {
-        if (pump.yields == 3) {
-            network.alive = false;
+    for (const auto &row : table) {
+        seed(5);
+        world.cancels = 0;
+        QFile::remove(grab.ProjectFilePath);
+        status.MainWindowOpen = row.windowOpen;
+        status.setGrabCaption(texts[TextId::StopCaption]);
+        world.onYield = [&] {
+            status.setGrabCaption(texts[row.captionAtStop]);
+            network.alive = !row.networkLost;
+            grab.StopRequested = !row.networkLost;
             driver.tmrAlarm_Timer();
+        };
+        EXPECT_EQ(driver.RunGrabbing(), row.ending);
+        EXPECT_EQ(messages.shown.at(0).text, texts[row.message]);
+        EXPECT_EQ(world.cancels, 1);
+        EXPECT_FALSE(grab.Grabbing);
+        EXPECT_TRUE(QFile::exists(grab.ProjectFilePath)) << "the search can be resumed";
+        if (row.windowOpen) {
+            EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
+            EXPECT_TRUE(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u" "_s));
         }
-    };
-    EXPECT_EQ(driver.RunGrabbing(), GrabDriver::Ending::NetworkLost);
-    EXPECT_EQ(messages.shown.at(0).text, QStringLiteral("text113"));
-    EXPECT_EQ(engine.cancels, 1);
-    EXPECT_TRUE(QFile::exists(grab.ProjectFilePath));
+    }
 }
 
-TEST_F(GrabDriverTest, NetworkLossWhileIdleOnlyMarksIt)
+TEST_F(GrabDriverTest, ResumeAnsweredYesGoesOnWithThePicturesAndNoStartsAfresh)
 {
+    for (const bool yes : {true, false}) {
+        seed(0, 1);
+        grab.LinkList.Next = 1;
+        SaveProject(grab);
+        seed();
+        messages.answers = {yes};
+        driver.RunGrabbing();
+        EXPECT_EQ(messages.shown.at(0).text, GrabDriver::ResumeQuestion);
+        EXPECT_EQ(world.begun.at(0), yes ? u"RRhttp://site/0.jpg"_s : u"M0http://site/"_s);
+    }
+}
+
+TEST_F(GrabDriverTest, AlarmTickCountsDeadTimeOnlyWhileGrabbingAndNetworkLossStopsOnlyAGrab)
+{
+    const auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            driver.tmrAlarm_Timer();
+        return world.cancels;
+    };
+    EXPECT_EQ(ticks(2 * timings.DeadTimeSeconds), 0) << "no dead time without a grab";
+    grab.Grabbing = true;
+    ticks(timings.DeadTimeSeconds - 1);
+    driver.ResetDeadTime();
+    EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 0) << "a download starts the count again";
+    EXPECT_EQ(ticks(1), 1);
+    EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 1) << "and so does a cancel";
+
     network.alive = false;
+    grab.Grabbing = false;
     driver.tmrAlarm_Timer();
     EXPECT_TRUE(grab.NetworkLost);
     EXPECT_FALSE(grab.StopRequested);
-}
-
-TEST_F(GrabDriverTest, DeadTimeCancelsEverythingAfterTheLastTick)
-{
     grab.Grabbing = true;
-    driver.UpgradeCheckDone = true;
-    for (int tick = 1; tick < timings.DeadTimeSeconds; ++tick)
-        driver.tmrAlarm_Timer();
-    EXPECT_EQ(engine.cancels, 0);
-    driver.ResetDeadTime();
-    for (int tick = 1; tick < timings.DeadTimeSeconds; ++tick)
-        driver.tmrAlarm_Timer();
-    EXPECT_EQ(engine.cancels, 0) << "a successful download starts the count again";
     driver.tmrAlarm_Timer();
-    EXPECT_EQ(engine.cancels, 1);
-    EXPECT_EQ(driver.DeadTime, 0);
-
-    grab.Grabbing = false;
-    for (int tick = 0; tick < 2 * timings.DeadTimeSeconds; ++tick)
-        driver.tmrAlarm_Timer();
-    EXPECT_EQ(engine.cancels, 1) << "no dead time without a grab";
+    EXPECT_TRUE(grab.StopRequested);
 }
 
 TEST_F(GrabDriverTest, NewVersionPageIsRequestedOnceAtTheFirstTickWithANetwork)
 {
-    GrabDriver checking(context, engine, messages, network, timings, refreshTimer,
-                        QStringLiteral("http://maker/VezurodUdevizEruvoz/Upgrade.htm"));
-    network.alive = false;
-    checking.tmrAlarm_Timer();
-    EXPECT_TRUE(engine.begun.isEmpty());
-    network.alive = true;
-    checking.tmrAlarm_Timer();
-    checking.tmrAlarm_Timer();
-    EXPECT_EQ(engine.begun,
-              QStringList{QStringLiteral("U0http://maker/VezurodUdevizEruvoz/Upgrade.htm")});
-    EXPECT_EQ(grab.PagesInFlight, 1);
-
-    settings.NeverUpgrade = 1;
-    GrabDriver never(context, engine, messages, network, timings, refreshTimer,
-                     QStringLiteral("http://maker/VezurodUdevizEruvoz/Upgrade.htm"));
-    never.tmrAlarm_Timer();
-    EXPECT_TRUE(never.UpgradeCheckDone);
-    EXPECT_EQ(engine.begun.size(), 1);
+    for (const int never : {0, 1}) {
+        settings.NeverUpgrade = never;
+        GrabDriver fresh(worldContext, world, messages, network, timings, refreshTimer,
+                         upgradePage);
+        seed();
+        grab.PagesInFlight = 0;
+        network.alive = false;
+        fresh.tmrAlarm_Timer();
+        EXPECT_TRUE(world.begun.isEmpty());
+        network.alive = true;
+        fresh.tmrAlarm_Timer();
+        fresh.tmrAlarm_Timer();
+        EXPECT_EQ(world.begun, never ? QStringList()
+                                     : QStringList{RequestKey(RequestKind::Upgrade, upgradePage)});
+        EXPECT_EQ(grab.PagesInFlight, 1 - never);
+    }
 }

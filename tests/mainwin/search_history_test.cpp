@@ -2,16 +2,33 @@
 
 #include <gtest/gtest.h>
 
-// Adding and picking are tested through the window; a text that matches no entry cannot come
-// from the history box, so its rule is tested here.
-TEST(SearchHistory, DeleteRemovesTheShownEntryOrElseTheLastOne)
+using namespace Qt::StringLiterals;
+
+TEST(SearchHistory, AddPutsANewTextFirstAndPickMovesOneThereKeepingTheRestInOrder)
 {
-    const auto list = [](QStringList entries) { return ProjectList(std::move(entries)); };
-    ProjectList projects = list({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    deleteFromHistory(projects, QStringLiteral("b"));
-    EXPECT_EQ(projects, list({QStringLiteral("a"), QStringLiteral("c")}));
-    deleteFromHistory(projects, QStringLiteral("unknown"));
-    EXPECT_EQ(projects, list({QStringLiteral("a")}));
-    deleteFromHistory(projects, QStringLiteral("anything"));
-    EXPECT_TRUE(projects.isEmpty()) << "the only entry goes whatever is shown";
+    ProjectList projects{u"a"_s, u"b"_s};
+    EXPECT_FALSE(addToHistory(projects, u"b"_s));
+    EXPECT_TRUE(addToHistory(projects, u"c"_s));
+    EXPECT_EQ(projects, (ProjectList{u"c"_s, u"a"_s, u"b"_s}));
+    projects.append(u"d"_s);
+    EXPECT_EQ(pickedFirst(projects, u"b"_s), (ProjectList{u"b"_s, u"c"_s, u"a"_s, u"d"_s}));
+}
+
+TEST(SearchHistory, DeleteRemovesTheFirstShownEntryOrElseTheLastOne)
+{
+    const struct {
+        ProjectList before;
+        QString shown;
+        ProjectList after;
+    } table[] = {
+        {{u"a"_s, u"b"_s, u"c"_s, u"b"_s}, u"b"_s, {u"a"_s, u"c"_s, u"b"_s}},
+        {{u"a"_s, u"b"_s}, u"a"_s, {u"b"_s}},
+        {{u"a"_s, u"b"_s, u"c"_s}, u"x"_s, {u"a"_s, u"b"_s}},
+        {{u"a"_s}, u"x"_s, {}},
+        {{}, u"x"_s, {}},
+    };
+    for (auto row : table) {
+        deleteFromHistory(row.before, row.shown);
+        EXPECT_EQ(row.before, row.after) << row.after.size();
+    }
 }

@@ -5,151 +5,137 @@
 #include "shell/link_label.h"
 #include "support/fakes.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEnterEvent>
 #include <QFrame>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 LanguageText textsWithNote(const QString &note)
 {
     LanguageText t;
-    t.set(0, QStringLiteral("&OK"));
-    t.set(5, QStringLiteral("Zovarode Software"));
-    t.set(6, QStringLiteral("https://www.zovarode.example/"));
+    for (int i = 0; i < LanguageText::Count; ++i)
+        t.set(i, u"text%1"_s.arg(i));
     t.set(7, note);
-    t.set(16, QStringLiteral("About"));
-    t.set(17, QStringLiteral("Help"));
-    t.set(18, QStringLiteral("Zovarode Help"));
-    t.set(19, QStringLiteral("Open Online Help"));
-    t.set(20,
-          QStringLiteral("You must be connected to the Internet to view the online help files."));
     return t;
 }
 
-void hover(QWidget *w)
+void hover(QWidget *w, bool enter = true)
 {
-    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-    QCoreApplication::sendEvent(w, &enter);
+    QEnterEvent enterEvent({2, 2}, {2, 2}, {2, 2});
+    QEvent leaveEvent(QEvent::Leave);
+    QApplication::sendEvent(w, enter ? static_cast<QEvent *>(&enterEvent) : &leaveEvent);
 }
 
-void leave(QWidget *w)
+void click(QWidget *w, QPointF release = {2, 2}, Qt::MouseButton button = Qt::LeftButton)
 {
-    QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(w, &event);
+    QMouseEvent press(QEvent::MouseButtonPress, {2, 2}, {2, 2}, button, button, {});
+    QMouseEvent up(QEvent::MouseButtonRelease, release, release, button, Qt::NoButton, {});
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &up);
 }
 
-void click(QWidget *w)
+// Left and right margins differ by the rounding of the halving at most.
+void expectCentred(const QWidget &w, int width)
 {
-    const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &press);
-    QCoreApplication::sendEvent(w, &release);
-}
-
-void expectCentred(const QWidget *w)
-{
-    EXPECT_EQ(w->x(), (w->parentWidget()->width() - w->width()) / 2)
-        << w->metaObject()->className();
+    EXPECT_LE(std::abs(w.parentWidget()->width() - width - 2 * w.x()), 1);
 }
 } // namespace
 
-TEST(Centring, LeftEdgeHalvesTheFreeWidth)
+TEST(LinkLabel, ReportsEnterAndLeaveAndOnlyALeftButtonReleasedOverIt)
 {
-    EXPECT_EQ(centredLeft(400, 100), 150);
-    EXPECT_EQ(centredLeft(401, 100), 150);
-    EXPECT_EQ(centredLeft(100, 100), 0);
-}
-
-TEST(AboutWindow, ShowsTheLanguageTextsAndTheProductTitle)
-{
-    RecordingUrlOpener urls;
-    frmAbout about(textsWithNote(QStringLiteral("Visit us:")), urls);
-    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Zovarode 3.74"));
-    EXPECT_EQ(about.lblSoftwareVersion->text(), QStringLiteral("Zovarode 3.74"));
-    EXPECT_EQ(about.lblSoftwareAuther->text(), QStringLiteral("Zovarode Software"));
-    EXPECT_EQ(about.lblNote->text(), QStringLiteral("Visit us:"));
-    EXPECT_EQ(about.lblWebPage->text(), QStringLiteral("https://www.zovarode.example/"));
-    EXPECT_EQ(about.cmdOK->text(), QStringLiteral("&OK"));
-}
-
-TEST(AboutWindow, CentresItsPartsAndKeepsNoteAndLinkTogetherForAnyNoteLength)
-{
-    for (const QString &note :
-         {QStringLiteral("Web:"), QStringLiteral("A much longer note that "
-                                                 "pushes the link far to "
-                                                 "the right of the window:")}) {
-        RecordingUrlOpener urls;
-        frmAbout about(textsWithNote(note), urls);
-        const int width = about.width();
-        expectCentred(about.lblSoftwareVersion);
-        expectCentred(about.lblSoftwareAuther);
-        expectCentred(about.cmdOK);
-        expectCentred(about.picMark);
-        EXPECT_EQ(about.lblNote->x(),
-                  (width - about.lblNote->width() - about.lblWebPage->width() - NoteLinkGap) / 2);
-        EXPECT_EQ(about.lblWebPage->x(), about.lblNote->x() + about.lblNote->width() + NoteLinkGap);
-        EXPECT_GE(about.lblNote->x(), 0) << "the window grows to hold a long note";
-        EXPECT_LE(about.lblWebPage->x() + about.lblWebPage->width(), width);
-        for (const QFrame *line : {about.Line1, about.Line2})
-            EXPECT_EQ(line->x() + line->width(), width - line->x());
+    LinkLabel link;
+    link.resize(40, 10);
+    QStringList seen;
+    QObject::connect(&link, &LinkLabel::pointerEntered, [&] { seen.append(u"enter"_s); });
+    QObject::connect(&link, &LinkLabel::pointerLeft, [&] { seen.append(u"leave"_s); });
+    QObject::connect(&link, &LinkLabel::clicked, [&] { seen.append(u"click"_s); });
+    hover(&link);
+    hover(&link, false);
+    EXPECT_EQ(seen, (QStringList{u"enter"_s, u"leave"_s}));
+    const struct {
+        QPointF release;
+        Qt::MouseButton button;
+        bool clicks;
+    } table[] = {{{39, 9}, Qt::LeftButton, true},
+                 {{40, 5}, Qt::LeftButton, false},
+                 {{5, 10}, Qt::LeftButton, false},
+                 {{5, 5}, Qt::RightButton, false}};
+    for (const auto &row : table) {
+        seen.clear();
+        click(&link, row.release, row.button);
+        EXPECT_EQ(seen.size(), row.clicks ? 1 : 0) << row.release.x() << "," << row.release.y();
     }
 }
 
-TEST(AboutWindow, LinkTurnsBlueUnderlinedOverAndCyanWhenLeftAndClickOpensTheAddress)
+TEST(AboutWindow, ShowsItsTextsCentredWithNoteAndLinkAsOneLineForAnyNoteLength)
+{
+    for (const QString &note : {u"Web:"_s, u"A much longer note that pushes the link far to the "
+                                           u"right of the window:"_s}) {
+        RecordingUrlOpener urls;
+        frmAbout about(textsWithNote(note), urls);
+        EXPECT_EQ((QStringList{about.windowTitle(), about.lblSoftwareVersion->text(),
+                               about.lblSoftwareAuther->text(), about.lblNote->text(),
+                               about.lblWebPage->text(), about.cmdOK->text()}),
+                  (QStringList{u"text16 Zovarode 3.74"_s, u"Zovarode 3.74"_s, u"text5"_s, note,
+                               u"text6"_s, u"text0"_s}));
+        for (const QWidget *w : std::initializer_list<const QWidget *>{
+                 about.lblSoftwareVersion, about.lblSoftwareAuther, about.cmdOK, about.picMark})
+            expectCentred(*w, w->width());
+        const QLabel &left = *about.lblNote;
+        EXPECT_EQ(about.lblWebPage->x(), left.x() + left.width() + NoteLinkGap);
+        expectCentred(left, left.width() + NoteLinkGap + about.lblWebPage->width());
+        EXPECT_GE(left.x(), 0) << "the window grows to hold a long note";
+        for (const QFrame *line : {about.Line1, about.Line2})
+            EXPECT_EQ(line->x() + line->width(), about.width() - line->x());
+    }
+}
+
+TEST(AboutWindow, LinkLooksPointedAtOnlyWhilePointedAtAndOpensTheAddressKeepingTheWindow)
 {
     RecordingUrlOpener urls;
-    frmAbout about(textsWithNote(QStringLiteral("Web:")), urls);
+    frmAbout about(textsWithNote(u"Web:"_s), urls);
     LinkLabel *link = about.lblWebPage;
-    EXPECT_EQ(link->colour(), QColor(0, 255, 255));
+    EXPECT_EQ(link->colour(), frmAbout::RestColour);
     EXPECT_FALSE(link->underlined());
-
     hover(link);
-    EXPECT_EQ(link->colour(), QColor(0, 0, 255));
+    EXPECT_EQ(link->colour(), frmAbout::HoverColour);
     EXPECT_TRUE(link->underlined());
-    leave(link);
-    EXPECT_EQ(link->colour(), QColor(0, 255, 255));
+    hover(link, false);
+    EXPECT_EQ(link->colour(), frmAbout::RestColour);
     EXPECT_FALSE(link->underlined());
-
     about.show();
     hover(link);
     click(link);
-    EXPECT_EQ(urls.opened, QStringList{QStringLiteral("https://www.zovarode.example/")});
+    EXPECT_EQ(urls.opened, QStringList{u"text6"_s});
     EXPECT_FALSE(link->underlined());
-    EXPECT_TRUE(about.isVisible()) << "the about window stays open";
+    EXPECT_TRUE(about.isVisible());
+    about.cmdOK->click();
+    EXPECT_FALSE(about.isVisible());
 }
 
-TEST(HelpWindow, CentresItsTextsAndClosesAfterOpeningTheAddress)
+TEST(HelpWindow, ShowsItsTextsCentredAndItsLinkOpensTheAddressAndCloses)
 {
     RecordingUrlOpener urls;
-    frmHelp help(textsWithNote(QStringLiteral("Web:")), urls);
-    EXPECT_EQ(help.windowTitle(), QStringLiteral("Help"));
-    EXPECT_EQ(help.Label1->text(), QStringLiteral("Zovarode Help"));
-    EXPECT_EQ(help.lblHelp->text(), QStringLiteral("Open Online Help"));
-    expectCentred(help.Label1);
-    expectCentred(help.lblHelp);
-    expectCentred(help.Label2);
-    EXPECT_GE(help.Label2->x(), 0);
-
+    frmHelp help(textsWithNote(u"Web:"_s), urls);
+    EXPECT_EQ((QStringList{help.windowTitle(), help.Label1->text(), help.lblHelp->text(),
+                           help.Label2->text()}),
+              (QStringList{u"text17"_s, u"text18"_s, u"text19"_s, u"text20"_s}));
+    for (const QLabel *label : {help.Label1, static_cast<QLabel *>(help.lblHelp), help.Label2})
+        expectCentred(*label, label->width());
     LinkLabel *link = help.lblHelp;
-    EXPECT_EQ(link->colour(), QColor(0, 0, 255));
+    EXPECT_EQ(link->colour(), frmHelp::LinkColour);
     hover(link);
-    EXPECT_TRUE(link->underlined());
-    leave(link);
-    EXPECT_EQ(link->colour(), QColor(0, 0, 255));
-    EXPECT_TRUE(link->underlined()) << "the help link stays blue and underlined";
-
+    hover(link, false);
+    EXPECT_EQ(link->colour(), frmHelp::LinkColour);
+    EXPECT_TRUE(link->underlined()) << "the help link stays underlined once pointed at";
     help.show();
     click(link);
-    EXPECT_EQ(urls.opened, QStringList{QStringLiteral("https://www.zovarode.example/")});
-    EXPECT_TRUE(link->underlined());
-    EXPECT_FALSE(help.isVisible()) << "the help window closes after the click";
+    EXPECT_EQ(urls.opened, QStringList{u"text6"_s});
+    EXPECT_FALSE(help.isVisible());
     EXPECT_EQ(help.result(), QDialog::Accepted);
 }

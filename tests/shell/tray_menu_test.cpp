@@ -1,111 +1,118 @@
 #include "shell_fixture.h"
 
 #include "mainwin/frm_resource.h"
+#include "shell/upgrade_dialog.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
-#include <QFile>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
+// The hidden main window: its tray menu and its offer of a new version.
 using TrayMenuTest = ShellFixture;
 
-TEST_F(TrayMenuTest, MenuHoldsFourCaptionedEntriesAroundOneSeparator)
+namespace {
+// Calls open() and closes the modal window it shows. Returns that window's name, or nothing
+// when open() returned without one.
+template <typename Open> QString modalNameDuring(Open open)
+{
+    QString name;
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&name] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            name = modal->objectName();
+            modal->close();
+        }
+    });
+    closer.start(0);
+    open();
+    return name;
+}
+} // namespace
+
+TEST_F(TrayMenuTest, MenuHoldsTheFourTextsAroundOneSeparatorAndHelpAndAboutAreModal)
 {
     ASSERT_EQ(start(), StartupOutcome::Running);
-    const QList<QAction *> actions = ambrola->mnuPopup->actions();
-    ASSERT_EQ(actions.size(), 5);
-    EXPECT_EQ(actions[0], ambrola->mnuGrabbing);
-    EXPECT_TRUE(actions[1]->isSeparator());
-    EXPECT_EQ(actions[2], ambrola->mnuHelp);
-    EXPECT_EQ(actions[3], ambrola->mnuAbout);
-    EXPECT_EQ(actions[4], ambrola->mnuExit);
     const LanguageText &t = state->language.LanguageText;
-    EXPECT_EQ(ambrola->mnuGrabbing->text(), t[52]);
-    EXPECT_EQ(ambrola->mnuHelp->text(), t[53]);
-    EXPECT_EQ(ambrola->mnuAbout->text(), t[54]);
-    EXPECT_EQ(ambrola->mnuExit->text(), t[55]);
+    QStringList captions;
+    for (const QAction *action : ambrola->mnuPopup->actions())
+        captions.append(action->isSeparator() ? u"-"_s : action->text());
+    EXPECT_EQ(captions, (QStringList{t[52], u"-"_s, t[53], t[54], t[55]}));
+    EXPECT_EQ(modalNameDuring([&] { ambrola->mnuHelp->trigger(); }), u"frmHelp"_s);
+    EXPECT_EQ(modalNameDuring([&] { ambrola->mnuAbout->trigger(); }), u"frmAbout"_s);
+    EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled()) << "modal windows change no state";
 }
 
-TEST_F(TrayMenuTest, EmptyCaptionLinesGiveEmptyEntries)
-{
-    QFile::remove(folder.filePath(QStringLiteral("english.lan")));
-    QFile file(folder.filePath(QStringLiteral("english.lan")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    for (int i = 0; i < 121; ++i)
-        file.write((i >= 52 && i <= 55) ? "\r\n" : "x text\r\n");
-    file.close();
-    ASSERT_EQ(start(), StartupOutcome::Running);
-    EXPECT_TRUE(ambrola->mnuGrabbing->text().isEmpty());
-    EXPECT_TRUE(ambrola->mnuExit->text().isEmpty());
-}
-
-TEST_F(TrayMenuTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpen)
+TEST_F(TrayMenuTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpenAndExitEndsWithoutSaving)
 {
     ASSERT_EQ(start(), StartupOutcome::Running);
-    backend->write(SettingsStore::ImageKey, QStringLiteral("FileToNum"), QStringLiteral("1"));
+    const auto stored = [this] { return backend->read(SettingsStore::ImageKey, u"FileToNum"_s); };
+    backend->write(SettingsStore::ImageKey, u"FileToNum"_s, u"1"_s);
+    for (int round = 0; round < 2; ++round) {
+        ambrola->mnuGrabbing->trigger();
+        EXPECT_TRUE(state->status.MainWindowOpen);
+        EXPECT_FALSE(ambrola->mnuGrabbing->isEnabled());
+        frmResource *window = ambrola->mainWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        ambrola->mnuGrabbing->trigger();
+        EXPECT_EQ(ambrola->mainWindow(), window) << "a greyed entry does nothing";
+        window->close();
+        EXPECT_FALSE(state->status.MainWindowOpen);
+        EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled());
+        EXPECT_EQ(ambrola->mainWindow(), nullptr);
+        EXPECT_EQ(stored(), u"50"_s) << "leaving the main window saves the settings";
+        EXPECT_FALSE(process.ended);
+    }
 
-    ambrola->mnuGrabbing->trigger();
-    EXPECT_TRUE(state->status.MainWindowOpen);
-    EXPECT_FALSE(ambrola->mnuGrabbing->isEnabled());
-    frmResource *window = ambrola->mainWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->windowTitle(), state->language.LanguageText[114]);
-
-    ambrola->mnuGrabbing->trigger();
-    EXPECT_EQ(ambrola->mainWindow(), window) << "a greyed entry does nothing";
-
-    window->close();
-    EXPECT_FALSE(state->status.MainWindowOpen);
-    EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled());
-    EXPECT_EQ(ambrola->mainWindow(), nullptr);
-    EXPECT_EQ(backend->read(SettingsStore::ImageKey, QStringLiteral("FileToNum")),
-              QStringLiteral("50"))
-        << "leaving the main window saves the settings";
-    EXPECT_FALSE(process.ended);
-
-    ambrola->mnuGrabbing->trigger();
-    EXPECT_NE(ambrola->mainWindow(), nullptr) << "the window can be opened again";
-}
-
-TEST_F(TrayMenuTest, ExitStopsRemovesTheIconClosesTheWindowAndLeavesSettingsAlone)
-{
-    ASSERT_EQ(start(), StartupOutcome::Running);
     ambrola->mnuGrabbing->trigger();
     state->settings.FileToNum = 9;
-    QFile ini(iniPath());
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QByteArray before = ini.readAll();
-    ini.close();
-
     ambrola->mnuExit->trigger();
     EXPECT_TRUE(state->grab.StopRequested);
     EXPECT_FALSE(tray.visible);
     EXPECT_EQ(ambrola->mainWindow(), nullptr);
     EXPECT_TRUE(process.ended);
     EXPECT_EQ(process.code, 0);
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ini.readAll(), before);
+    EXPECT_EQ(stored(), u"50"_s) << "Exit saves nothing";
 }
 
-TEST_F(TrayMenuTest, HelpAndAboutOpenModallyAndReturnWhenClosed)
+TEST_F(TrayMenuTest, NewVersionIsOfferedOnceWithoutBlockingAndUpgradeNowRunsTheUpgrader)
 {
     ASSERT_EQ(start(), StartupOutcome::Running);
-    QStringList seen;
-    auto closeModal = [&seen] {
-        QTimer::singleShot(0, [&seen] {
-            QWidget *modal = QApplication::activeModalWidget();
-            ASSERT_NE(modal, nullptr);
-            seen.append(modal->objectName());
-            static_cast<QDialog *>(modal)->reject();
-        });
-    };
-    closeModal();
-    ambrola->mnuHelp->trigger();
-    closeModal();
-    ambrola->mnuAbout->trigger();
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("frmHelp"), QStringLiteral("frmAbout")}));
-    EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled()) << "modal windows change no state";
+    EXPECT_EQ(modalNameDuring([&] {
+                  ambrola->offerUpgrade();
+                  ambrola->offerUpgrade();
+              }),
+              QString());
+    QList<frmDialog *> offers;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *offer = qobject_cast<frmDialog *>(w); offer && offer->isVisible())
+            offers.append(offer);
+    ASSERT_EQ(offers.size(), 1);
+    EXPECT_TRUE(offers[0]->optUpgrade[0]->isChecked());
+    offers[0]->cmdOK->click();
+    EXPECT_EQ(process.started, QStringList{folder.path() + u"/Upgrade"_s});
+    EXPECT_TRUE(process.ended);
+    EXPECT_EQ(process.code, 0);
+    delete offers[0];
+}
+
+TEST(UpgradeDialog, UpgradeNextTimeOnlyClosesAndAnOptionGivesUpTheFocus)
+{
+    RecordingProcessControl process;
+    QPointer<frmDialog> dialog = new frmDialog(u"/p"_s, process);
+    dialog->show();
+    dialog->optUpgrade[1]->click();
+    EXPECT_EQ(dialog->focusWidget(), dialog->txtDumb);
+    dialog->cmdOK->click();
+    EXPECT_TRUE(process.started.isEmpty());
+    EXPECT_FALSE(process.ended);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull()) << "the window closes and goes";
 }
