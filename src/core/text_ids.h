@@ -14,6 +14,12 @@ enum : int {
     HelpLink = 19,
     HelpNotice = 20,
 
+    ViewerFileMenu = 28, // 28 to 48: the viewer's menu captions, menus and items in menu order
+    SlideShowCaption = 44,
+    StopSlideShowCaption = 49,
+    FullSizeModeText = 50,
+    FitModeText = 51,
+
     TrayGrabbing = 52,
     TrayHelp = 53,
     TrayAbout = 54,

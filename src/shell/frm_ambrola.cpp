@@ -16,6 +16,7 @@
 #include "shell/app_icon.h"
 #include "shell/help_window.h"
 #include "shell/upgrade_dialog.h"
+#include "viewer/frm_sized_preview.h"
 
 #include <QMenu>
 
@@ -44,6 +45,8 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     IpStats = std::make_unique<CIpHelper>(*interfaceTable_, services.messages,
                                           state.language.LanguageText);
     meter_ = std::make_unique<TrafficMeter>(*IpStats, state.status);
+    preview_ =
+        std::make_unique<frmSizedPreview>(state, tmrRefreshThumbView, events_, listing_, trash_);
 
     connect(mnuGrabbing, &QAction::triggered, this, &frmAmbrola::mnuGrabbing_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmAmbrola::mnuHelp_Click);
@@ -74,6 +77,7 @@ frmAmbrola::~frmAmbrola()
     ocxParseWeb_.reset();
     if (mainWindow_)
         delete mainWindow_.data();
+    preview_.reset();
     delete mnuPopup;
 }
 

@@ -6,6 +6,8 @@
 #include "mainwin/main_window_host.h"
 #include "mainwin/panel_values.h"
 #include "platform/event_pump.h"
+#include "platform/file_listing.h"
+#include "platform/trash.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,6 +30,7 @@ class QMenu;
 class TrafficMeter;
 class TrayIcon;
 class UrlOpener;
+class frmSizedPreview;
 
 // The platform services that the hidden main window works through.
 struct ShellServices {
@@ -81,6 +84,9 @@ public:
     ocxParseWeb &engine() { return *ocxParseWeb_; }
     GrabDriver &driver() { return *driver_; }
 
+    // The picture viewer, one per process; hidden until a thumbnail opens it.
+    frmSizedPreview &preview() { return *preview_; }
+
     // The open main window, or null.
     frmResource *mainWindow() const { return mainWindow_; }
     // True when there is no notification area and the main window stands in for it.
@@ -104,6 +110,9 @@ private:
     std::unique_ptr<FolderPicker> folderPicker_;
     PanelValues panelValues_;
     QPointer<frmResource> mainWindow_;
+    DirFileListing listing_;
+    DesktopTrash trash_;
+    std::unique_ptr<frmSizedPreview> preview_;
     bool withoutTray_ = false;
 
     std::unique_ptr<KernelInterfaceTable> interfaceTable_;

@@ -7,9 +7,11 @@
 #include "platform/message_boxes.h"
 #include "platform/network_state.h"
 #include "platform/process_control.h"
+#include "platform/trash.h"
 #include "platform/tray_icon.h"
 #include "platform/url_opener.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <deque>
@@ -96,4 +98,16 @@ public:
     }
     QStringList startFolders;
     std::deque<QString> answers;
+};
+
+// Stands in for the desktop trash: removes the file, or refuses and leaves it where it is.
+class FakeTrash final : public Trash {
+public:
+    bool RecycleFile(const QString &path) override
+    {
+        asked.append(path);
+        return !refuse && QFile::remove(path);
+    }
+    QStringList asked;
+    bool refuse = false;
 };

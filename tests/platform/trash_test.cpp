@@ -1,0 +1,71 @@
+#include "platform/trash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+// Points the desktop's home and data folders into a temporary folder for one test.
+class TrashTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        oldHome = qgetenv("HOME");
+        oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+    }
+    void TearDown() override
+    {
+        qputenv("HOME", oldHome);
+        if (oldData.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", oldData);
+    }
+    QString picture()
+    {
+        const QString path = home.filePath(QStringLiteral("a.jpg"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("picture");
+        return path;
+    }
+
+    QTemporaryDir home;
+    QByteArray oldHome;
+    QByteArray oldData;
+};
+} // namespace
+
+TEST_F(TrashTest, FileGoesToTheTrash)
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    const QString path = picture();
+    EXPECT_TRUE(DesktopTrash().RecycleFile(path));
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath(QStringLiteral("data/Trash/files/a.jpg"))));
+    EXPECT_FALSE(DesktopTrash().RecycleFile(path)) << "a missing file";
+}
+
+TEST_F(TrashTest, FileStaysWhenNoTrashCanBeMade)
+{
+    // Run from a folder of our own: the library's fallback would put the file under it.
+    const QString oldWorking = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(home.path()));
+    // The data folder is a plain file, so no trash folder can be made under it.
+    const QString blocked = home.filePath(QStringLiteral("blocked"));
+    QFile block(blocked);
+    ASSERT_TRUE(block.open(QIODevice::WriteOnly));
+    block.close();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
+    const QString path = picture();
+    EXPECT_FALSE(DesktopTrash().RecycleFile(path));
+    QDir::setCurrent(oldWorking);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("files"))));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("info"))));
+}
