@@ -33,8 +33,8 @@ constexpr qint64 bodyLimit = 1024 * 1024;
 DownloadLimits shortLimits()
 {
     DownloadLimits limits;
-    limits.idleTimeoutMs = 300;
-    limits.totalTimeoutMs = 1500;
+    limits.idleTimeoutMs = 1000;
+    limits.totalTimeoutMs = 2500;
     limits.maxBodyBytes = bodyLimit;
     return limits;
 }
@@ -426,7 +426,7 @@ TEST_F(DownloadServiceTest, SilentServersHitTheIdleTimeoutAndDrippingOnesTheDead
 TEST_F(DownloadServiceTest, DeadlineCountsFromTheStartAcrossRedirects)
 {
     // Each hop answers well inside the idle limit, but the chain as a whole does not.
-    server.setLatency(200);
+    server.setLatency(300);
     for (int hop = 0; hop < 15; ++hop) {
         server.redirect(QStringLiteral("/slow/") + QString::number(hop),
                         QStringLiteral("/slow/") + QString::number(hop + 1));
@@ -620,8 +620,8 @@ TEST(DownloadServiceQueue, RequestsBeyondTheConnectionLimitWaitWithoutTheirClock
     // connection with eight.
     for (const int connections : {1, 3}) {
         DownloadLimits limits;
-        limits.idleTimeoutMs = 400;
-        limits.totalTimeoutMs = 500;
+        limits.idleTimeoutMs = 600;
+        limits.totalTimeoutMs = 700;
         limits.connectionsPerHost = connections;
         NetworkDownloadService service(limits);
         NoticeLog log(service);
