@@ -425,13 +425,8 @@ void NetworkDownloadService::drive(int socket, int direction)
         curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &privateData);
         const auto id = quint64(reinterpret_cast<std::uintptr_t>(privateData));
         const int result = message->data.result;
-        if (Transfer *transfer = find(id)) {
-            long version = 0;
-            if (curl_easy_getinfo(transfer->easy, CURLINFO_HTTP_VERSION, &version) == CURLE_OK &&
-                version != 0)
-                lastHttpVersion_ = version == CURL_HTTP_VERSION_2_0 ? 2 : 1;
+        if (Transfer *transfer = find(id))
             stopHop(*transfer);
-        }
         ended.emplace_back(id, result);
     }
     deliverNotices();

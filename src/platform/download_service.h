@@ -114,8 +114,6 @@ public:
     qint64 largestBodyHeld() const { return largestBodyHeld_; }
     // The most body bytes ever held for all requests together.
     qint64 mostBytesHeld() const { return mostBytesHeld_; }
-    // The HTTP version of the last response: 1 or 2.
-    int lastHttpVersion() const { return lastHttpVersion_; }
 
 private:
     struct Transfer;
@@ -174,5 +172,4 @@ private:
     qint64 heldBytes_ = 0;
     qint64 largestBodyHeld_ = 0;
     qint64 mostBytesHeld_ = 0;
-    int lastHttpVersion_ = 0;
 };
