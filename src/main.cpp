@@ -9,9 +9,11 @@
 #include "platform/url_opener.h"
 #include "shell/app_icon.h"
 #include "shell/frm_ambrola.h"
+#include "shell/qt_translations.h"
 #include "shell/startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
@@ -37,5 +39,6 @@ int main(int argc, char *argv[])
     const StartupOutcome outcome = runStartup(state, services, lock, listing, ambrola);
     if (outcome != StartupOutcome::Running)
         return exitCodeOf(outcome);
+    const QtTranslations qtTexts(QFileInfo(state.language.LanguageFilePath).fileName());
     return QApplication::exec();
 }

@@ -33,6 +33,16 @@ QString findName(const QStringList &names, QStringView wanted)
     return {};
 }
 
+const SearchLanguage *searchLanguageOf(const QString &fileName)
+{
+    const QString lower = fileName.toLower();
+    for (const SearchLanguage &language : searchLanguages) {
+        if (lower == QString::fromUtf16(language.fileName))
+            return &language;
+    }
+    return nullptr;
+}
+
 QString joinPath(const QString &folder, const QString &name)
 {
     if (folder.endsWith(u'/'))
@@ -43,12 +53,14 @@ QString joinPath(const QString &folder, const QString &name)
 
 QString searchBaseAddressFor(const QString &fileName)
 {
-    const QString lower = fileName.toLower();
-    for (const SearchLanguage &language : searchLanguages) {
-        if (lower == QString::fromUtf16(language.fileName))
-            return SearchHost + QString::fromUtf16(language.pathAndQuery);
-    }
-    return {};
+    const SearchLanguage *language = searchLanguageOf(fileName);
+    return language ? SearchHost + QString::fromUtf16(language->pathAndQuery) : QString();
+}
+
+QString languageCodeFor(const QString &fileName)
+{
+    const SearchLanguage *language = searchLanguageOf(fileName);
+    return language ? QString::fromUtf16(language->code) : QString();
 }
 
 LanguageText readLanguageText(const QByteArray &contents)
@@ -104,10 +116,14 @@ LanguageLoadResult loadLanguage(const QString &folder, const FileListing &listin
     language.SearchPageSuffix = QStringLiteral("&start=0&sa=N");
     language.LanguageFilePath = joinPath(folder, name);
 
+    // Read with a limit: a file linked to an endless device must not fill the memory.
     QFile file(language.LanguageFilePath);
     if (!file.open(QIODevice::ReadOnly))
         return LanguageLoadResult::CannotOpen;
-    language.LanguageText = readLanguageText(file.readAll());
+    const QByteArray contents = file.read(MaxLanguageFileBytes + 1);
+    if (contents.size() > MaxLanguageFileBytes)
+        return LanguageLoadResult::CannotOpen;
+    language.LanguageText = readLanguageText(contents);
     return LanguageLoadResult::Loaded;
 }
 

@@ -33,12 +33,18 @@ struct Language {
 // that is not one of the five.
 QString searchBaseAddressFor(const QString &fileName);
 
+// The two-letter language code of one of the five language file names, or empty.
+QString languageCodeFor(const QString &fileName);
+
 // The texts of a language file: one per line, each without everything up to and including
 // the first space. Lines end with CR LF, a lone CR or a lone LF; lines past the 121st are
 // ignored. UTF-8, or Latin-1 for a file that is not valid UTF-8.
 LanguageText readLanguageText(const QByteArray &contents);
 
 enum class LanguageLoadResult { Loaded, NoLanguageFile, CannotOpen };
+
+// A language file larger than this counts as unreadable.
+inline constexpr qint64 MaxLanguageFileBytes = 1024 * 1024;
 
 // The file among names for the first of the user's languages (such as "de-DE" or "fr") that
 // has one; else english.lan; else the first name.

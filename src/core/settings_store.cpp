@@ -193,3 +193,8 @@ void SettingsStore::writeFileValues(const Settings &settings)
     // Written with the file values, so the history writer's rewrite of the key keeps it.
     WriteRegistryValue(ResSettingKey, ConnectionsName, textFromInt(settings.Connections_Per_Host));
 }
+
+QString SettingsStore::setAsideFile() const
+{
+    return backend_.setAsideFile();
+}

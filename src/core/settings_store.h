@@ -39,6 +39,8 @@ public:
 
     QString defaultPictureFolder() const { return defaultPictureFolder_; }
     void setDefaultPictureFolder(const QString &folder) { defaultPictureFolder_ = folder; }
+    // Where an unsafe settings file was moved before it was read, or empty.
+    QString setAsideFile() const;
 
 private:
     void writeImageValues(const Settings &settings, bool withDisplayMode);

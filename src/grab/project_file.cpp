@@ -128,25 +128,36 @@ void SaveProject(const GrabState &grab)
 
 bool LoadProject(CrawlContext &context)
 {
+    // Read with a limit: an oversized file, or one linked to an endless device, is not resumed.
     QFile file(context.grab.ProjectFilePath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxProjectFileBytes)
         return false;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    auto lineAt = [&lines](qsizetype i) {
-        QByteArray line = lines[i];
-        if (line.endsWith('\r'))
-            line.chop(1);
-        return UnscrambleText(ProjectKey, QString::fromLatin1(line));
+    const QByteArray contents = file.read(MaxProjectFileBytes + 1);
+    if (contents.size() > MaxProjectFileBytes)
+        return false;
+
+    // The lines end with CR LF; the end of the last line is not a line of its own.
+    qsizetype lineStart = 0;
+    auto nextLine = [&contents, &lineStart](QString &line) {
+        if (lineStart >= contents.size())
+            return false;
+        qsizetype end = contents.indexOf('\n', lineStart);
+        if (end < 0)
+            end = contents.size();
+        QByteArrayView bytes(contents.constData() + lineStart, end - lineStart);
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        line = UnscrambleText(ProjectKey, QString::fromLatin1(bytes));
+        lineStart = end + 1;
+        return true;
     };
-    if (lines.isEmpty() || lineAt(0) != ProjectIdentification)
+    QString line;
+    if (!nextLine(line) || line != ProjectIdentification)
         return false;
 
     GrabState &grab = context.grab;
     int section = 0;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (i == lines.size() - 1 && lines[i].isEmpty())
-            break; // the end of the last line, not a line of its own
-        QString line = lineAt(i);
+    while (nextLine(line)) {
         if (line.startsWith(ExpandSection)) {
             section = 1;
         } else if (section == 1 && !line.startsWith(LinkSection)) {

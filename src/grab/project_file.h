@@ -24,7 +24,11 @@ QString UnscrambleText(const QString &key, const QString &text);
 // when that fails (a full disk), the old file stays as it was.
 void SaveProject(const GrabState &grab);
 
+// A project file larger than this is not resumed; it is left where it is.
+inline constexpr qint64 MaxProjectFileBytes = qint64{256} * 1024 * 1024;
+
 // Feeds the stored addresses back through the admission routines and restores the next
 // indexes, each lowered to its list's count. A file that is missing or does not begin with
-// the identification line loads nothing. Returns true when the file was read.
+// the identification line, or is larger than MaxProjectFileBytes, loads nothing. Returns true
+// when the file was read.
 bool LoadProject(CrawlContext &context);

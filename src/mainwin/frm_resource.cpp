@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -19,20 +20,43 @@
 #include <QStatusBar>
 #include <QTime>
 
+#include <algorithm>
+
 namespace {
 constexpr int CommandLeft = 546;
 constexpr int CommandWidth = 80;
-constexpr int CommandHeight = 26;
+constexpr int CommandHeight = 23; // the Help button ends a few pixels above the strip
 constexpr int GrabTop = 222;
 constexpr int HideTop = 252;
 constexpr int HelpTop = 282;
 
-constexpr int StripTop = 308;
 constexpr int PageLabelTop = 312;
 constexpr int PagingTop = 448;
 constexpr int PagingWidth = 89;
 constexpr int PagingHeight = 17;
 constexpr int PagingLefts[] = {136, 224, 312, 400};
+// Room left free on each side of a paging caption, and the smallest font it may shrink to.
+constexpr int PagingCaptionRoom = 8;
+constexpr qreal SmallestPagingPointSize = 6;
+
+constexpr int PanelPadding = 4;
+
+// A status panel: a framed text with a few pixels of room on both sides, as wide as its
+// text asks.
+class StatusPanel final : public QLabel {
+public:
+    StatusPanel(const QString &text, QWidget *parent) : QLabel(text, parent)
+    {
+        setTextFormat(Qt::PlainText);
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setIndent(PanelPadding); // the room on the left
+    }
+    QSize sizeHint() const override { return QLabel::sizeHint() + QSize(PanelPadding, 0); }
+    QSize minimumSizeHint() const override
+    {
+        return QLabel::minimumSizeHint() + QSize(PanelPadding, 0);
+    }
+};
 
 const QColor StripColour(0x30, 0x30, 0x30);
 const QColor NoPageColour(0xC0, 0xC0, 0xC0);
@@ -85,6 +109,7 @@ void frmResource::createStrip()
     thumbBackdrop_->setPalette(backdrop);
 
     lblThumbViewPage = new QLabel(QStringLiteral("0/0"), this);
+    lblThumbViewPage->setTextFormat(Qt::PlainText);
     QPalette page = lblThumbViewPage->palette();
     page.setColor(QPalette::WindowText, NoPageColour);
     lblThumbViewPage->setPalette(page);
@@ -97,6 +122,7 @@ void frmResource::createStrip()
         picThumb[slot]->setScaledContents(true);
         picThumb[slot]->hide();
         lblThumbView[slot] = new QLabel(this);
+        lblThumbView[slot]->setTextFormat(Qt::PlainText);
         lblThumbView[slot]->hide();
     }
     picImg = new QLabel(this);
@@ -114,14 +140,16 @@ void frmResource::createStrip()
 
 void frmResource::createStatusBar()
 {
+    // Panels 2 to 4 take the width their text needs; the status line of panel 1 takes the
+    // rest.
     sbThumbViewStatus = new QStatusBar(this);
+    sbThumbViewStatus->setSizeGripEnabled(false);
     const char16_t *texts[] = {u"picture search engine", u"0 image", u"scan 0", u"0 Kbps"};
-    const int stretches[] = {5, 3, 3, 2};
     for (size_t i = 0; i < statusPanels_.size(); ++i) {
-        auto *label = new QLabel(QString::fromUtf16(texts[i]), sbThumbViewStatus);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMinimumWidth(1);
-        sbThumbViewStatus->addWidget(label, stretches[i]);
+        auto *label = new StatusPanel(QString::fromUtf16(texts[i]), sbThumbViewStatus);
+        if (i == 0)
+            label->setMinimumWidth(1);
+        sbThumbViewStatus->addWidget(label, i == 0 ? 1 : 0);
         statusPanels_[i] = label;
     }
 }
@@ -139,6 +167,7 @@ void frmResource::Form_Load()
     cmdBackward->setText(texts[TextId::BackwardCaption]);
     cmdForward->setText(texts[TextId::ForwardCaption]);
     cmdLast->setText(texts[TextId::LastCaption]);
+    fitPagingCaptions();
 
     for (int panel = 1; panel <= 4; ++panel)
         setPanel(panel, texts[TextId::FirstPanel + panel - 1]);
@@ -289,7 +318,48 @@ void frmResource::Form_Resize()
 {
     if (windowState() & Qt::WindowMinimized)
         return;
+    placeStrip();
+}
+
+int frmResource::stripOffset() const
+{
+    return std::max(0, (width() - ClientWidth) / 2);
+}
+
+void frmResource::placeStrip()
+{
+    const int offset = stripOffset();
+    const int shift = offset - placedOffset_;
+    placedOffset_ = offset;
+    const std::array<QPushButton *, 4> paging = {cmdFirst, cmdBackward, cmdForward, cmdLast};
+    for (size_t i = 0; i < paging.size(); ++i)
+        paging[i]->move(PagingLefts[i] + offset, PagingTop);
+    for (size_t slot = 0; slot < picThumb.size(); ++slot) {
+        for (QLabel *part : {picThumb[slot], lblThumbView[slot]})
+            part->move(part->x() + shift, part->y());
+    }
     centrePageLabel();
+}
+
+void frmResource::fitPagingCaptions()
+{
+    // The buttons keep their size; a caption too wide for it gets a smaller font, the same
+    // for all four.
+    const std::array<QPushButton *, 4> paging = {cmdFirst, cmdBackward, cmdForward, cmdLast};
+    QFont font = this->font();
+    const auto fits = [&paging](const QFont &candidate) {
+        const QFontMetrics metrics(candidate);
+        for (const QPushButton *button : paging) {
+            if (metrics.size(Qt::TextShowMnemonic, button->text()).width() >
+                PagingWidth - 2 * PagingCaptionRoom)
+                return false;
+        }
+        return true;
+    };
+    while (!fits(font) && font.pointSizeF() - 0.5 >= SmallestPagingPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    for (QPushButton *button : paging)
+        button->setFont(font);
 }
 
 void frmResource::centrePageLabel()

@@ -26,6 +26,8 @@ public:
     static constexpr int ClientWidth = 632;
     static constexpr int ClientHeight = 495;
     static constexpr int ThumbSlots = 5;
+    // Top of the dark thumbnail strip.
+    static constexpr int StripTop = 308;
 
     frmResource(AppState &state, PanelValues &values, MessageBoxes &messages, FolderPicker &folders,
                 MainWindowHost &host, QWidget *parent = nullptr);
@@ -37,9 +39,18 @@ public:
     // Closes the window for good, without asking the owner.
     void unload();
 
+    // The thumbnail strip (page label, slots and paging buttons) keeps its positions for a
+    // window of ClientWidth and is centred as one in a wider window: its parts stand this
+    // many pixels right of those positions.
+    int stripOffset() const;
+
     ocxResource &panel() const { return *ocxResource_; }
     // The text of status panel 1 to 4.
     QString panelText(int panel) const;
+    QLabel *statusPanel(int panel) const
+    {
+        return statusPanels_.at(static_cast<size_t>(panel - 1));
+    }
 
     QPushButton *cmdGrabNow;
     QPushButton *cmdExit;
@@ -71,6 +82,8 @@ private:
     void cmdExit_Click();
     void cmdHelp_Click();
     void Form_Resize();
+    void placeStrip();
+    void fitPagingCaptions();
     void centrePageLabel();
 
     AppState &state_;
@@ -80,5 +93,6 @@ private:
     ocxResource *ocxResource_;
     QWidget *thumbBackdrop_;
     std::array<QLabel *, 4> statusPanels_;
+    int placedOffset_ = 0;
     bool unloading_ = false;
 };

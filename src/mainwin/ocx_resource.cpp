@@ -40,6 +40,7 @@ void replaceText(QLineEdit *field, const QString &text)
 QLabel *newLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }

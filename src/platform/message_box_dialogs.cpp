@@ -24,6 +24,8 @@ QMessageBox::StandardButton run(const QString &text, MessageBoxes::Icon icon,
                                 QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(qtIcon(icon), productTitle(), text, buttons);
+    // Messages carry language texts, file names and addresses: never markup.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 } // namespace

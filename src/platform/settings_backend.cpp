@@ -1,6 +1,11 @@
 #include "platform/settings_backend.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
+
+#include <cstdio>
 
 namespace {
 QString groupOf(const QString &keyPath)
@@ -14,16 +19,39 @@ QString pathOf(const QString &keyPath, const QString &name)
 {
     return groupOf(keyPath) + u'/' + name;
 }
+
+// The file that QSettings uses for the user's INI settings of organisation and application
+// "Zovarode".
+QString userSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Zovarode/Zovarode.ini");
+}
+
+// Moves a settings file that is too large, or not a plain file, out of the way under a free
+// ".bad" name, and returns that name; empty when the file may be read. QSettings reads a
+// file whole, so this has to happen before it is opened.
+QString setAsideIfUnsafe(const QString &filePath)
+{
+    const QFileInfo info(filePath);
+    if (!info.exists() || (info.isFile() && info.size() <= IniSettingsBackend::MaxFileBytes))
+        return {};
+    QString target = filePath + QStringLiteral(".bad");
+    for (int n = 1; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = filePath + u'.' + QString::number(n) + QStringLiteral(".bad");
+    // A plain rename of the entry itself: QFile::rename would fall back to copying contents.
+    if (std::rename(QFile::encodeName(filePath).constData(), QFile::encodeName(target).constData()))
+        return {};
+    return target;
+}
 } // namespace
 
-IniSettingsBackend::IniSettingsBackend()
-    : settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zovarode"),
-                QStringLiteral("Zovarode"))
+IniSettingsBackend::IniSettingsBackend() : IniSettingsBackend(userSettingsFile())
 {
 }
 
 IniSettingsBackend::IniSettingsBackend(const QString &filePath)
-    : settings_(filePath, QSettings::IniFormat)
+    : setAside_(setAsideIfUnsafe(filePath)), settings_(filePath, QSettings::IniFormat)
 {
 }
 

@@ -16,11 +16,14 @@
 
 const QColor frmAbout::RestColour = QColor(0, 255, 255);
 const QColor frmAbout::HoverColour = QColor(0, 0, 255);
+const QColor frmAbout::RestGround = QColor(24, 32, 56);
+const QColor frmAbout::HoverGround = QColor(255, 255, 255);
 
 namespace {
 constexpr int MinimumWidth = 360;
 constexpr int Margin = 24;
 constexpr int LineInset = 16;
+constexpr int LinkPadding = 3;
 
 QFrame *makeLine(QWidget *parent)
 {
@@ -39,6 +42,8 @@ frmAbout::frmAbout(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
+    for (QLabel *label : {lblSoftwareVersion, lblSoftwareAuther, lblNote})
+        label->setTextFormat(Qt::PlainText);
     lblSoftwareVersion->setText(QStringLiteral("SoftwareVersion"));
     lblSoftwareAuther->setText(QStringLiteral("AutherName"));
     lblNote->setText(QStringLiteral("Note"));
@@ -48,7 +53,7 @@ frmAbout::frmAbout(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
     // A dark ground, so that the cyan link reads well.
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(24, 32, 56));
+    pal.setColor(QPalette::Window, RestGround);
     pal.setColor(QPalette::WindowText, QColor(235, 235, 240));
     setPalette(pal);
 
@@ -57,12 +62,13 @@ frmAbout::frmAbout(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
     title.setPointSizeF(title.pointSizeF() * 1.6);
     title.setBold(true);
     lblSoftwareVersion->setFont(title);
-    lblWebPage->setLook(RestColour, false);
+    lblWebPage->setContentsMargins(LinkPadding, 0, LinkPadding, 0);
+    lblWebPage->setLook(RestColour, false, RestGround);
 
     connect(lblWebPage, &LinkLabel::pointerEntered, this,
-            [this] { lblWebPage->setLook(HoverColour, true); });
+            [this] { lblWebPage->setLook(HoverColour, true, HoverGround); });
     connect(lblWebPage, &LinkLabel::pointerLeft, this,
-            [this] { lblWebPage->setLook(RestColour, false); });
+            [this] { lblWebPage->setLook(RestColour, false, RestGround); });
     connect(lblWebPage, &LinkLabel::clicked, this, [this] {
         urls_.open(address_);
         lblWebPage->setLook(lblWebPage->colour(), false);

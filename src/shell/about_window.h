@@ -27,6 +27,10 @@ public:
 
     static const QColor RestColour;  // cyan
     static const QColor HoverColour; // blue
+    // The grounds under the link: no single colour lets both cyan and blue read well, so the
+    // link is drawn on the window's dark ground at rest and on a light one under the pointer.
+    static const QColor RestGround;
+    static const QColor HoverGround;
 
 private:
     void Form_Load(const LanguageText &texts);

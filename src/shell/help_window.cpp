@@ -23,6 +23,8 @@ frmHelp::frmHelp(const LanguageText &texts, UrlOpener &urls, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Form1"));
+    for (QLabel *label : {Label1, Label2})
+        label->setTextFormat(Qt::PlainText);
     Label1->setText(QStringLiteral("Zovarode Help"));
     lblHelp->setText(QStringLiteral("Open Online Help"));
     Label2->setText(

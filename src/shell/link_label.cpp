@@ -4,13 +4,18 @@
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
 }
 
-void LinkLabel::setLook(const QColor &colour, bool underlined)
+void LinkLabel::setLook(const QColor &colour, bool underlined, const QColor &ground)
 {
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, colour);
+    if (ground.isValid()) {
+        pal.setColor(QPalette::Window, ground);
+        setAutoFillBackground(true);
+    }
     setPalette(pal);
     QFont f = font();
     f.setUnderline(underlined);

@@ -11,7 +11,8 @@ class LinkLabel : public QLabel {
 public:
     explicit LinkLabel(QWidget *parent = nullptr);
 
-    void setLook(const QColor &colour, bool underlined);
+    // A valid ground fills the label's own background with that colour.
+    void setLook(const QColor &colour, bool underlined, const QColor &ground = QColor());
     QColor colour() const;
     bool underlined() const;
 

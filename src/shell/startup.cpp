@@ -22,7 +22,7 @@ QString missingLanguageMessage(const QString &programFolder, LanguageLoadResult 
 {
     const QString folder = QDir::toNativeSeparators(programFolder);
     if (result == LanguageLoadResult::CannotOpen)
-        return QStringLiteral("The language file %1 cannot be read.\n\n"
+        return QStringLiteral("The language file %1 cannot be read or is larger than 1 MiB.\n\n"
                               "Zovarode needs a readable language file (*.lan) in its program "
                               "folder:\n%2")
             .arg(QDir::toNativeSeparators(filePath), folder);
@@ -31,6 +31,14 @@ QString missingLanguageMessage(const QString &programFolder, LanguageLoadResult 
                           "Zovarode cannot start without one. Put english.lan, francais.lan, "
                           "german.lan, italian.lan or spanish.lan into the program folder.")
         .arg(folder, QDir::toNativeSeparators(installedLanguageFolder(programFolder)));
+}
+
+QString setAsideMessage(const QString &setAside)
+{
+    return QStringLiteral("The settings file was larger than 16 MiB or not a plain file, so it "
+                          "was not read. It was kept as:\n%1\n\n"
+                          "Zovarode starts with the default settings.")
+        .arg(QDir::toNativeSeparators(setAside));
 }
 } // namespace
 
@@ -54,6 +62,8 @@ StartupOutcome runStartup(AppState &state, ShellServices &services, InstanceLock
     state.projectFolder = places.projectFolder;
     QDir().mkpath(state.projectFolder);
     state.store.setDefaultPictureFolder(places.defaultPictureFolder);
+    if (const QString setAside = state.store.setAsideFile(); !setAside.isEmpty())
+        services.messages.showMessage(setAsideMessage(setAside), MessageBoxes::Icon::Exclamation);
     if (state.store.IsFirstRun()) {
         state.settings = state.store.WriteDefaultSettings();
         state.projects.clear();

@@ -131,6 +131,35 @@ TEST(LanguageFile, EmptyFolderIsReported)
               LanguageLoadResult::NoLanguageFile);
 }
 
+TEST(LanguageFile, FileOverOneMebibyteOrEndlessCountsAsUnreadable)
+{
+    const struct {
+        qint64 size; // -1: a link to an endless device
+        LanguageLoadResult result;
+    } cases[] = {
+        {MaxLanguageFileBytes, LanguageLoadResult::Loaded},
+        {MaxLanguageFileBytes + 1, LanguageLoadResult::CannotOpen},
+        {-1, LanguageLoadResult::CannotOpen},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("english.lan"));
+        if (c.size < 0) {
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else {
+            QByteArray bytes("000 Valider");
+            bytes.append(c.size - bytes.size(), 'x');
+            writeFile(path, bytes);
+        }
+        Language language;
+        EXPECT_EQ(loadLanguage(dir.path(), DirFileListing(), language), c.result);
+        if (c.result == LanguageLoadResult::Loaded) {
+            EXPECT_TRUE(language.LanguageText[0].startsWith(u"Validerxx"));
+        }
+    }
+}
+
 TEST(LanguageFile, InstalledFolderPicksTheFileOfTheUsersLanguage)
 {
     const QStringList all{QStringLiteral("english.lan"), QStringLiteral("francais.lan"),

@@ -4,8 +4,8 @@
 #include "support/small_disk.h"
 
 #include <QDir>
-
 #include <QFile>
+#include <QFileInfo>
 
 TEST(Scramble, SeedFollowsTheKeyCharacters)
 {
@@ -144,4 +144,18 @@ TEST_F(ProjectFileTest, AFullDiskKeepsTheOldFileWhole)
     EXPECT_EQ(file.readAll(), old);
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "no partial file";
+}
+
+TEST_F(ProjectFileTest, FileOverTheLimitIsNotResumedAndStaysInPlace)
+{
+    writeScrambled(grab.ProjectFilePath, {ProjectIdentification, QStringLiteral("[M]"),
+                                          QStringLiteral("http://site/a.html"),
+                                          QStringLiteral("[P]"), QStringLiteral("0/1/0")});
+    QFile file(grab.ProjectFilePath);
+    ASSERT_TRUE(file.resize(MaxProjectFileBytes + 1));
+    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+    EXPECT_FALSE(LoadProject(context));
+    EXPECT_EQ(grab.LinkList.count(), 1);
+    EXPECT_EQ(grab.LinkList.Next, 0);
+    EXPECT_EQ(QFileInfo(grab.ProjectFilePath).size(), MaxProjectFileBytes + 1);
 }

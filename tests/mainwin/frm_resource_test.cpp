@@ -8,11 +8,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTime>
 #include <QTimer>
 
 using MainWindowTest = MainWindowFixture;
 
 namespace {
+// Orders texts by their width in the window's font.
+auto byWidth(const QWidget &window)
+{
+    return [metrics = window.fontMetrics()](const QString &a, const QString &b) {
+        return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+    };
+}
+
 void typeSearch(ocxResource &panel, const QString &search)
 {
     panel.txtWebsiteURL->selectAll();
@@ -93,6 +102,42 @@ TEST_F(MainWindowTest, StatusModelAndDriverCaptionReachTheWindow)
     EXPECT_EQ(w.panelText(2), QStringLiteral("5 pictures saved"));
     state.status.setGrabCaption(text(64));
     EXPECT_EQ(w.cmdGrabNow->text(), text(64));
+}
+
+TEST_F(MainWindowTest, PagingCaptionsStatusLinesAndFiveDigitCountsFitInEveryLanguage)
+{
+    const QString time = QLocale().toString(QTime(23, 59, 59), QLocale::ShortFormat);
+    for (const char *file :
+         {"english.lan", "francais.lan", "german.lan", "italian.lan", "spanish.lan"}) {
+        SCOPED_TRACE(file);
+        useLanguageFile(QString::fromLatin1(file));
+        frmResource &w = open();
+        for (const QPushButton *button : {w.cmdFirst, w.cmdBackward, w.cmdForward, w.cmdLast}) {
+            const int caption =
+                button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+            EXPECT_LE(caption + 8, button->width()) << button->text().toStdString();
+            EXPECT_EQ(button->size(), QSize(89, 17));
+        }
+        state.status.showStatus(2, QStringLiteral("12345 ") +
+                                       std::max(text(66), text(69), byWidth(w)));
+        state.status.showStatus(3, std::max(text(67), text(70), byWidth(w)) +
+                                       QStringLiteral(" 23456"));
+        state.status.showStatus(4, QStringLiteral("99999 Kbps"));
+        QStringList lines{text(65), text(68), text(77) + u' ' + time, text(109) + u' ' + time};
+        for (int id = 79; id <= 85; ++id)
+            lines.append(text(id));
+        for (const QString &line : lines) {
+            state.status.showStatus(1, line);
+            QCoreApplication::processEvents();
+            for (int panel = 1; panel <= 4; ++panel) {
+                const QLabel *label = w.statusPanel(panel);
+                EXPECT_GE(label->contentsRect().width() - std::max(0, label->indent()),
+                          label->fontMetrics().horizontalAdvance(label->text()))
+                    << panel << ": " << label->text().toStdString();
+                EXPECT_LE(label->geometry().right(), w.width()) << panel;
+            }
+        }
+    }
 }
 
 TEST_F(MainWindowTest, GrabChecksStopAtTheFirstFailureAndStartNothing)
@@ -279,16 +324,49 @@ TEST_F(MainWindowTest, HideWaitsForTheThumbnailRebuildAndHelpAsksTheHost)
     EXPECT_EQ(host.helpShown, 1);
 }
 
-TEST_F(MainWindowTest, ResizeCentresThePageLabelAndKeepsTheStatusBarBelow)
+TEST_F(MainWindowTest, WiderWindowCentresTheStripAsOneAndKeepsTheStatusBarBelow)
 {
     frmResource &w = open();
     EXPECT_EQ(w.lblThumbViewPage->x(), (w.width() - w.lblThumbViewPage->width()) / 2);
-    w.resize(900, 600);
-    EXPECT_EQ(w.lblThumbViewPage->x(), (900 - w.lblThumbViewPage->width()) / 2);
-    EXPECT_EQ(w.lblThumbViewPage->y(), 312);
-    EXPECT_EQ(w.sbThumbViewStatus->geometry().bottom(), 599);
-    EXPECT_EQ(w.sbThumbViewStatus->width(), 900);
-    EXPECT_EQ(w.cmdExit->pos(), QPoint(w.cmdExit->x(), 252)) << "nothing else moves";
+    EXPECT_LT(w.cmdHelp->geometry().bottom() + 1, frmResource::StripTop) << "a gap above the strip";
+    w.picThumb[0]->move(25, 328);
+    const QPoint commands = w.cmdExit->pos();
+    for (const int width : {900, 632}) {
+        SCOPED_TRACE(width);
+        w.resize(width, 600);
+        const int shift = (width - 632) / 2;
+        EXPECT_EQ(w.lblThumbViewPage->x(), (width - w.lblThumbViewPage->width()) / 2);
+        EXPECT_EQ(w.lblThumbViewPage->y(), 312);
+        EXPECT_EQ(w.cmdFirst->pos(), QPoint(136 + shift, 448));
+        EXPECT_EQ(w.cmdLast->pos(), QPoint(400 + shift, 448));
+        EXPECT_EQ(w.picThumb[0]->pos(), QPoint(25 + shift, 328));
+        EXPECT_EQ(w.sbThumbViewStatus->geometry().bottom(), 599);
+        EXPECT_EQ(w.sbThumbViewStatus->width(), width);
+        EXPECT_EQ(w.cmdExit->pos(), commands) << "the commands stay";
+    }
+}
+
+TEST_F(MainWindowTest, LanguageTextsWithMarkupShowLiterally)
+{
+    const QString markup = QStringLiteral("<b>bold</b><img src=/dev/zero>");
+    QByteArray file;
+    for (int i = 0; i < LanguageText::Count; ++i)
+        file += QByteArray::number(i) + ' ' + markup.toUtf8() + "\r\n";
+    const QString path = folder.filePath(QStringLiteral("english.lan"));
+    QFile lan(path);
+    ASSERT_TRUE(lan.open(QIODevice::WriteOnly));
+    lan.write(file);
+    lan.close();
+    ASSERT_EQ(loadLanguage(folder.path(), listing, state.language), LanguageLoadResult::Loaded);
+    frmResource &w = open();
+    int shown = 0;
+    for (const QLabel *label : w.findChildren<QLabel *>()) {
+        if (!label->text().contains(markup))
+            continue;
+        ++shown;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+    }
+    EXPECT_GE(shown, 15) << "the panel's labels and the status panels";
 }
 
 TEST_F(MainWindowTest, HistoryAddPickAndDeleteReachTheSettingsFile)

@@ -52,6 +52,16 @@ protected:
     }
     ocxResource &panel() { return window->panel(); }
 
+    // Reads the texts from another of the delivered language files.
+    void useLanguageFile(const QString &name)
+    {
+        languageFolder = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZOVARODE_LANG_DIR "/") + name,
+                                languageFolder->filePath(name)));
+        ASSERT_EQ(loadLanguage(languageFolder->path(), listing, state.language),
+                  LanguageLoadResult::Loaded);
+    }
+
     const QString &text(int index) const { return state.language.LanguageText[index]; }
 
     // A value as the settings file on disk holds it.
@@ -78,4 +88,5 @@ protected:
     ScriptedFolderPicker folders;
     RecordingHost host;
     std::unique_ptr<frmResource> window;
+    std::unique_ptr<QTemporaryDir> languageFolder;
 };

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -116,6 +119,40 @@ TEST(AboutWindow, LinkLooksPointedAtOnlyWhilePointedAtAndOpensTheAddressKeepingT
     EXPECT_TRUE(about.isVisible());
     about.cmdOK->click();
     EXPECT_FALSE(about.isVisible());
+}
+
+namespace {
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
+
+TEST(AboutWindow, LinkReadsWellAtRestAndUnderThePointer)
+{
+    RecordingUrlOpener urls;
+    frmAbout about(textsWithNote(QStringLiteral("Web:")), urls);
+    LinkLabel *link = about.lblWebPage;
+    const auto ground = [&] {
+        return (link->autoFillBackground() ? link->palette() : about.palette())
+            .color(QPalette::Window);
+    };
+    EXPECT_GE(contrast(link->colour(), ground()), 4.5) << "at rest";
+    hover(link);
+    EXPECT_GE(contrast(link->colour(), ground()), 4.5) << "under the pointer";
+    click(link);
+    EXPECT_GE(contrast(link->colour(), ground()), 4.5) << "after a click";
 }
 
 TEST(HelpWindow, ShowsItsTextsCentredAndItsLinkOpensTheAddressAndCloses)

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 
 using StartupTest = ShellFixture;
@@ -27,6 +28,23 @@ TEST_F(StartupTest, FirstRunCreatesPicturesAndStoresDefaultsThenLaterRunReadsThe
     ASSERT_EQ(start(), StartupOutcome::Running);
     EXPECT_EQ(state->settings.FileToNum, 80) << "a later run loads instead of writing defaults";
     EXPECT_EQ(state->projects, ProjectList{QStringLiteral("cats")});
+}
+
+TEST_F(StartupTest, OversizedSettingsFileIsSetAsideWithAMessageAndTheDefaultsAreUsed)
+{
+    {
+        IniSettingsBackend earlier(iniPath());
+        earlier.write(SettingsStore::ImageKey, QStringLiteral("FileToNum"), QStringLiteral("80"));
+        earlier.flush();
+    }
+    QFile file(iniPath());
+    ASSERT_TRUE(file.resize(IniSettingsBackend::MaxFileBytes + 1));
+    ASSERT_EQ(start(), StartupOutcome::Running);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const QString setAside = backend->setAsideFile();
+    EXPECT_TRUE(messages.shown[0].text.contains(QDir::toNativeSeparators(setAside)));
+    EXPECT_EQ(QFileInfo(setAside).size(), IniSettingsBackend::MaxFileBytes + 1);
+    EXPECT_EQ(state->settings.FileToNum, 50);
 }
 
 TEST_F(StartupTest, LoadsTheHiddenMainWindowWithItsTimersAndShowsNothing)
