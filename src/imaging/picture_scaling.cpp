@@ -14,6 +14,14 @@ QImage decodePicture(const QString &path, qint64 maxPixels)
     return reader.read({});
 }
 
+PictureSize readPictureSize(const QString &path)
+{
+    const QSize size = PictureReader(path, MaxPicturePixels).size();
+    if (!size.isValid())
+        return {};
+    return {size.width(), size.height()};
+}
+
 qint64 roundHalfEven(double value)
 {
     const double down = std::floor(value);

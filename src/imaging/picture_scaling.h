@@ -24,6 +24,8 @@ struct PictureSize {
 // Decodes the file at its own size over white (transparent parts become white). Returns a
 // null image for a file that cannot be decoded or that holds more than maxPixels pixels.
 QImage decodePicture(const QString &path, qint64 maxPixels = MaxPicturePixels);
+// The picture's own size as its header gives it, without decoding; {0, 0} when unreadable.
+PictureSize readPictureSize(const QString &path);
 
 // The nearest whole number, halves to even (2.5 gives 2, 3.5 gives 4).
 qint64 roundHalfEven(double value);

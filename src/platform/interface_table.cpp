@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -224,6 +225,7 @@ InterfaceTable::Status KernelInterfaceTable::GetIfTable(QByteArray &table)
     QByteArray rows;
     quint32 count = 0;
     int line = 0;
+    std::map<QByteArray, CachedAttributes> seen;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype stop = text.indexOf('\n', start);
         if (stop < 0)
@@ -236,15 +238,24 @@ InterfaceTable::Status KernelInterfaceTable::GetIfTable(QByteArray &table)
         Counters counters;
         if (colon < 0 || !parseCounters(entry.sliced(colon + 1), counters))
             return Status::Failed;
-        const QByteArrayView name = entry.first(colon).trimmed();
+        const QByteArray name = entry.first(colon).trimmed().toByteArray();
 
-        rows.append(IfRow::Size, '\0');
+        // The row starts as the interface's attributes; name and counters fill the rest.
+        CachedAttributes &attributes = seen[name];
+        if (const auto known = attributes_.find(name); known != attributes_.end())
+            attributes = std::move(known->second);
+        if (attributes.row.isEmpty() || attributes.readsLeft-- <= 0) {
+            attributes.row = QByteArray(IfRow::Size, '\0');
+            writeAttributes(sysClassNet_ + '/' + name + '/', RowWriter(attributes.row.data()));
+            attributes.readsLeft = AttributeReads - 1;
+        }
+        rows.append(attributes.row);
         const RowWriter row(rows.data() + rows.size() - IfRow::Size);
         writeName(name, row);
         writeCounters(counters, row);
-        writeAttributes(sysClassNet_ + '/' + name.toByteArray() + '/', row);
         ++count;
     }
+    attributes_ = std::move(seen);
 
     table.resize(IfRow::TableHeader);
     qToLittleEndian(count, table.data());

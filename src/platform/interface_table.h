@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <map>
+
 // The machine's network interface table as bytes: a 32-bit row count, then one 860-byte row
 // per interface. Numbers are little-endian unsigned 32-bit values; counters are taken modulo
 // 2^32. The offsets below are the one description of a row, for the writer and the reader.
@@ -68,13 +70,26 @@ public:
 
 // The kernel's interface statistics: the counters of /proc/net/dev and the attributes under
 // /sys/class/net/<name>/. Every interface is a row, in the order of /proc/net/dev.
+//
+// The counters are read afresh every time. The attributes (index, type, MTU, speed, address,
+// states, queue length) take ten files per interface and seldom change, so an interface's
+// are read when it first appears and then on every AttributeReads-th read: at the traffic
+// meter's two reads a second that keeps the idle program's file opens to a few a second.
 class KernelInterfaceTable final : public InterfaceTable {
 public:
+    static constexpr int AttributeReads = 20;
+
     explicit KernelInterfaceTable(QString procNetDev = QStringLiteral("/proc/net/dev"),
                                   QString sysClassNet = QStringLiteral("/sys/class/net"));
     Status GetIfTable(QByteArray &table) override;
 
 private:
+    struct CachedAttributes {
+        QByteArray row; // a row with only the attribute fields filled
+        int readsLeft = 0;
+    };
+
     QByteArray procNetDev_;
     QByteArray sysClassNet_;
+    std::map<QByteArray, CachedAttributes> attributes_; // by interface name
 };

@@ -23,6 +23,9 @@
 
 namespace {
 constexpr QSize InitialClientSize{800, 600};
+// A neighbour larger than this is decoded when it is shown, not ahead: three pictures of the
+// largest size the decoder takes would hold 1.2 GB.
+constexpr qint64 AheadMaxPixels = 25'000'000;
 // One notch of a mouse wheel; finer wheels add up to it before they page.
 constexpr int WheelNotch = 120;
 
@@ -121,7 +124,11 @@ const KeyRow keyTable[] = {
 frmSizedPreview::frmSizedPreview(AppState &state, QTimer &refreshTimer, EventPump &events,
                                  const FileListing &listing, Trash &trash)
     : state_(state), refresh_(refreshTimer), events_(events), listing_(listing), trash_(trash),
-      cache_([](const QString &path) { return decodePicture(path); })
+      cache_([](const QString &path) { return decodePicture(path); },
+             [](const QString &path) {
+                 const PictureSize size = readPictureSize(path);
+                 return qint64(size.Width) * size.Height <= AheadMaxPixels;
+             })
 {
     createMenus();
     createStatusBar();

@@ -86,6 +86,12 @@ void PictureCache::startAhead(const QString &path)
     });
 }
 
+bool PictureCache::aheadPending() const
+{
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const Entry &entry) { return !entry.result.isFinished(); });
+}
+
 void PictureCache::forget(const QString &path)
 {
     auto held = std::find_if(entries_.begin(), entries_.end(),

@@ -42,6 +42,9 @@ public:
     // Whether neighbours are decoded ahead; the benchmark turns it off to compare.
     bool decodeAhead = true;
 
+    // Whether a decode ahead is still running or waiting for the worker.
+    bool aheadPending() const;
+
     // Pictures held or being decoded.
     int heldCount() const { return static_cast<int>(entries_.size()); }
     // Decodes done so far, early or not: a test and the benchmark tell a hit from a miss.

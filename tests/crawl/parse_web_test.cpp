@@ -1,13 +1,7 @@
 #include "crawl/parse_web.h"
 
-#include "core/grab_state.h"
-#include "core/language_table.h"
-#include "core/main_window_status.h"
-#include "core/settings.h"
-#include "crawl/crawl_context.h"
 #include "crawl/version_check.h"
 #include "platform/download_service.h"
-#include "platform/event_pump.h"
 #include "support/crawl_state.h"
 
 #include <QDir>
@@ -15,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+using namespace Qt::StringLiterals;
 
 namespace {
 using namespace DownloadStatus;
@@ -28,7 +22,7 @@ public:
         started.append(key);
         return acceptAddresses;
     }
-    void cancelDownload(const QString &key) override { cancelled.append(key); }
+    void cancelDownload(const QString &) override {}
     void cancelAllDownloads() override { ++cancelAlls; }
 
     void notify(const QString &key, int status, const QString &text = {})
@@ -44,7 +38,6 @@ public:
 
     bool acceptAddresses = true;
     QStringList started;
-    QStringList cancelled;
     int cancelAlls = 0;
 };
 
@@ -54,35 +47,45 @@ public:
     int offers = 0;
 };
 
-QByteArray jpegOfSize(qsizetype size)
+QByteArray padded(QByteArray header, qsizetype size = 64)
 {
-    QByteArray bytes("\xFF\xD8\xFF\xE0", 4);
-    bytes.append(size - bytes.size(), 'j');
-    return bytes;
+    header.append(size - header.size(), 'j');
+    return header;
 }
 
 // One engine on a fresh grab, with the driver's side of the counting done by begin().
 struct EngineWorld : CrawlState {
     EngineWorld()
     {
-        for (int i = 0; i < LanguageText::Count; ++i)
-            texts.set(i, QStringLiteral("text%1").arg(i));
+        numberTexts();
         settings.Download_File_Folder = folder.path();
         status.MainWindowOpen = true;
-        grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+        grab.SeedCrawl(u"http://site/"_s, settings);
         engine.ResetDeadTime = [this] { ++deadTimeResets; };
     }
 
-    // What the driver does: hand the request to the engine, then count it in.
     void begin(const QString &key)
     {
         engine.BeginDownload(requestAddress(key), key);
-        if (isPictureRequest(key))
-            ++grab.PicturesInFlight;
-        else
-            ++grab.PagesInFlight;
+        ++(isPictureRequest(key) ? grab.PicturesInFlight : grab.PagesInFlight);
     }
-    QStringList savedFiles() const { return QDir(folder.path()).entryList(QDir::Files); }
+
+    // What the engine keeps and shows, in one line: the in-flight counts of pages and
+    // pictures, the pending keys, status panel 1, the failures by folder, the dead time
+    // resets and the files saved.
+    std::string state() const
+    {
+        QStringList failures;
+        for (const FolderFailure &failure : grab.FolderFailures)
+            failures.append(failure.Folder + u' ' + QString::number(failure.Count));
+        return u"flight %1/%2, pending %3, panel %4, failures %5, resets %6, files %7"_s
+            .arg(grab.PagesInFlight)
+            .arg(grab.PicturesInFlight)
+            .arg(engine.PendingRequests.mid(1).join(u' '), status.panelText(1), failures.join(u' '))
+            .arg(deadTimeResets)
+            .arg(QDir(folder.path()).entryList(QDir::Files).size())
+            .toStdString();
+    }
 
     QTemporaryDir folder;
     FakeDownloadService service;
@@ -91,180 +94,136 @@ struct EngineWorld : CrawlState {
     int deadTimeResets = 0;
 };
 
-class ParseWebTest : public ::testing::Test {
-protected:
-    EngineWorld world;
-    GrabState &grab = world.grab;
-    FakeDownloadService &service = world.service;
-    ocxParseWeb &engine = world.engine;
-};
-
-const QStringList onlyIndexZero{QString()};
+class ParseWebTest : public ::testing::Test, public EngineWorld {};
 } // namespace
 
 TEST_F(ParseWebTest, RefusedRequestsLeaveTheCountsAndPendingRequestsAsTheyWere)
 {
     for (int i = 0; i < 6; ++i)
-        grab.RecordFailure(QStringLiteral("http://site/blocked/%1.jpg").arg(i), world.status,
-                           world.texts);
-    ASSERT_TRUE(grab.isBlocked(QStringLiteral("http://site/blocked/")));
-
+        grab.RecordFailure(u"http://site/blocked/x.jpg"_s, status, texts);
     const struct {
-        const char *why;
         QString key;
-        bool stop;
-        bool accepted;
-        bool reachesService;
+        bool stop, accepted, reachesService;
     } refusals[] = {
-        {"blocked folder", QStringLiteral("RRhttp://site/blocked/x.jpg"), false, true, false},
-        {"blocked page folder", QStringLiteral("M0http://site/blocked/p.html"), false, true, false},
-        {"stop requested", QStringLiteral("RRhttp://site/ok.jpg"), true, true, false},
-        {"stop requested, page", QStringLiteral("X1http://site/ok.html"), true, true, false},
-        {"invalid address", QStringLiteral("RRnot an address"), false, false, true},
+        {u"RRhttp://site/blocked/x.jpg"_s, false, true, false},
+        {u"M0http://site/blocked/p.html"_s, false, true, false},
+        {u"RRhttp://site/ok.jpg"_s, true, true, false},
+        {u"X1http://site/ok.html"_s, true, true, false},
+        {u"RRnot an address"_s, false, false, true},
     };
     grab.PagesInFlight = 3;
     grab.PicturesInFlight = 5;
+    status.showStatus(1, u"before"_s);
     for (const auto &refusal : refusals) {
         grab.StopRequested = refusal.stop;
         service.acceptAddresses = refusal.accepted;
         service.started.clear();
-        world.begin(refusal.key);
-        EXPECT_EQ(grab.PagesInFlight, 3) << refusal.why;
-        EXPECT_EQ(grab.PicturesInFlight, 5) << refusal.why;
-        EXPECT_EQ(engine.PendingRequests, onlyIndexZero) << refusal.why;
-        EXPECT_EQ(service.started.size(), refusal.reachesService ? 1 : 0) << refusal.why;
+        begin(refusal.key);
+        EXPECT_EQ(state(), "flight 3/5, pending , panel before, failures http://site/blocked/ "
+                           "6, resets 0, files 0")
+            << refusal.key.toStdString();
+        EXPECT_EQ(service.started.size(), refusal.reachesService ? 1 : 0);
     }
 
     grab.StopRequested = false;
     service.acceptAddresses = true;
-    world.begin(QStringLiteral("RRhttp://site/ok.jpg"));
-    EXPECT_EQ(grab.PicturesInFlight, 6);
-    EXPECT_EQ(engine.PendingRequests,
-              (QStringList{QString(), QStringLiteral("RRhttp://site/ok.jpg")}));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text79"));
+    begin(u"RRhttp://site/blocked/sub/x.jpg"_s);
+    EXPECT_EQ(state(), "flight 3/6, pending RRhttp://site/blocked/sub/x.jpg, panel text79, "
+                       "failures http://site/blocked/ 6, resets 0, files 0")
+        << "a folder below a blocked one is its own folder";
 }
 
-TEST_F(ParseWebTest, SixthFailureBlocksTheFolderAndItsSeventhPictureIsRefused)
+TEST_F(ParseWebTest, FinishedDownloadsArePicturesByTheirFirstByteAndPagesOtherwise)
 {
-    const auto key = [](int i) { return QStringLiteral("RRhttp://site/f/%1.jpg").arg(i); };
-    for (int i = 1; i <= 8; ++i)
-        world.begin(key(i));
-    ASSERT_EQ(grab.PicturesInFlight, 8);
-
-    for (int i = 1; i <= 5; ++i)
-        service.complete(key(i), Failed);
-    EXPECT_FALSE(grab.isBlocked(QStringLiteral("http://site/f/")));
-    service.complete(key(6), Failed);
-    EXPECT_TRUE(grab.isBlocked(QStringLiteral("http://site/f/")));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text85"));
-
-    // Requests started before the block still fail into the count, without a second block.
-    service.complete(key(7), Failed);
-    service.complete(key(8), Failed);
-    ASSERT_EQ(grab.FolderFailures.size(), 1u);
-    EXPECT_EQ(grab.FolderFailures[0].Count, 8);
-    EXPECT_EQ(grab.BlockedFolders, QStringList{QStringLiteral("http://site/f/")});
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_EQ(engine.PendingRequests, onlyIndexZero);
-
-    service.started.clear();
-    world.begin(key(9));
-    EXPECT_TRUE(service.started.isEmpty()) << "a picture of a blocked folder is never fetched";
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    world.begin(QStringLiteral("RRhttp://site/f/sub/1.jpg"));
-    EXPECT_EQ(service.started.size(), 1) << "a folder below a blocked one is its own folder";
-}
-
-TEST_F(ParseWebTest, PictureIsStoredUnlessItArrivedShorterThanAnnounced)
-{
+    const QByteArray jpeg = padded(QByteArray("\xFF\xD8\xFF\xE0", 4), 4000);
+    // clang-format off
     const struct {
-        const char *name;
-        qsizetype received;
+        QByteArray bytes;
         qint64 announced;
-        bool stored;
+        int files, pagesParsed;
     } cases[] = {
-        {"a.jpg", 4000, 0, true},     {"b.jpg", 123, 0, true},      {"c.jpg", 4000, 4000, true},
-        {"d.jpg", 4000, 5000, false}, {"e.jpg", 4000, 3999, false},
+        {jpeg, 0, 1, 0}, {jpeg, 4000, 2, 0}, {jpeg, 3999, 2, 0}, {jpeg, 4001, 2, 0},
+        {padded("GIF89a"), 0, 3, 0}, {padded("BM"), 0, 4, 0},
+        {padded(QByteArray("\x89PNG\r\n\x1a\n", 8)), 0, 5, 0},
+        // Looks like a picture by its first byte, is none, and is not parsed either.
+        {"Bad <a href=\"http://site/b.html\">b</a>", 0, 5, 0},
+        {"<a href=\"http://site/p.html\">p</a>", 0, 5, 1},
     };
-    int expectedFiles = 0;
-    for (const auto &picture : cases) {
-        const QString key = QStringLiteral("RRhttp://site/") + QLatin1String(picture.name);
-        world.begin(key);
-        service.complete(key, Finished, jpegOfSize(picture.received), picture.announced);
-        expectedFiles += picture.stored ? 1 : 0;
-        EXPECT_EQ(world.savedFiles().size(), expectedFiles) << picture.name;
-        EXPECT_EQ(grab.PicturesInFlight, 0) << picture.name;
+    // clang-format on
+    int resets = 0;
+    for (const auto &c : cases) {
+        const QString key = u"M0http://site/"_s + QString::number(resets++);
+        begin(key);
+        status.showStatus(1, u"before"_s);
+        service.complete(key, Finished, c.bytes, c.announced);
+        EXPECT_EQ(state(), u"flight 0/0, pending , panel text83, failures , resets %1, "
+                           u"files %2"_s.arg(resets)
+                               .arg(c.files)
+                               .toStdString())
+            << c.bytes.left(4).toHex().toStdString() << " announced " << c.announced;
+        EXPECT_EQ(grab.ExpandList.count(), c.pagesParsed);
     }
-    EXPECT_EQ(grab.PicturesSaved, 3);
-    EXPECT_TRUE(grab.FolderFailures.empty()) << "a short picture is no failure of its folder";
-    EXPECT_EQ(world.deadTimeResets, 5);
 }
 
-TEST_F(ParseWebTest, CompletionWhileStoppingIsNeitherStoredNorParsedButCountedOut)
+TEST_F(ParseWebTest, FailuresCountAgainstTheFolderUnlessStopping)
 {
-    const QString picture = QStringLiteral("RRhttp://site/a.jpg");
-    const QString page = QStringLiteral("M0http://site/p.html");
-    world.begin(picture);
-    world.begin(page);
-    grab.StopRequested = true;
-    world.status.showStatus(1, QStringLiteral("before"));
+    begin(u"RRhttp://site/f/a.jpg"_s);
+    service.complete(u"RRhttp://site/f/a.jpg"_s, Failed);
+    EXPECT_EQ(state(), "flight 0/0, pending , panel text79, failures http://site/f/ 1, "
+                       "resets 0, files 0");
 
-    service.complete(picture, Finished, jpegOfSize(2000), 2000);
-    service.complete(page, Finished, QByteArray("<a href=\"q.html\">q</a>"), 0);
-    EXPECT_TRUE(world.savedFiles().isEmpty());
-    EXPECT_EQ(grab.PagesCounted, 0);
-    EXPECT_EQ(grab.LinkList.count(), 1);
-    EXPECT_EQ(world.deadTimeResets, 2);
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_EQ(grab.PagesInFlight, 0);
-    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), picture, page}))
-        << "the keys wait for the cancel that follows the stop";
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("before"));
-
-    // Failures while stopping count out but are not held against the folder.
-    const QString failing = QStringLiteral("RRhttp://site/b.jpg");
-    grab.StopRequested = false;
-    world.begin(failing);
+    // While stopping, completions are neither stored, parsed nor held against their folder,
+    // but reset the dead time and count out; their keys wait for the cancel.
+    const QString picture = u"RRhttp://site/a.jpg"_s;
+    const QString page = u"M0http://site/p.html"_s;
+    for (const QString &key :
+         {picture, page, u"RRhttp://site/g/b.jpg"_s, u"RRhttp://site/g/c.jpg"_s})
+        begin(key);
     grab.StopRequested = true;
-    service.complete(failing, Failed);
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_TRUE(grab.FolderFailures.empty());
+    status.showStatus(1, u"before"_s);
+    service.complete(picture, Finished, padded("GIF89a"), 0);
+    service.complete(page, Finished, "<a href=\"q.html\">q</a>", 0);
+    service.complete(u"RRhttp://site/g/b.jpg"_s, Failed);
+    service.notify(u"RRhttp://site/g/c.jpg"_s, Failed);
+    EXPECT_EQ(state(), "flight 0/0, pending RRhttp://site/a.jpg M0http://site/p.html, panel "
+                       "before, failures http://site/f/ 1, resets 2, files 0");
+    EXPECT_EQ(grab.ExpandList.count() + grab.LinkList.count(), 1);
 }
 
 TEST(ParseWebDispatch, EachPageGoesToTheParserOfItsRow)
 {
-    enum class Parser { Url, UrlExpand, Google, Upgrade, None };
-    // Two anchors: a page and a result page number. Each parser leaves its own trace.
+    // A picture and two anchors: a page and a result page number. What each parser queues:
+    const char *const url = "links 2, expands 0 at 0, pictures 1, counted 1, offers 0";
+    const char *const urlExpand = "links 0, expands 2 at 1, pictures 1, counted 1, offers 0";
+    const char *const google = "links 1, expands 1 at 9, pictures 1, counted 1, offers 0";
+    const char *const upgrade = "links 0, expands 0 at 0, pictures 0, counted 0, offers 1";
+    const char *const none = "links 0, expands 0 at 0, pictures 0, counted 0, offers 0";
     const QByteArray page = "9.99\r\n<a href=\"http://site/next.html\">next</a>"
-                            "<a href=\"http://site/r?q=x&start=20&sa=N\">2</a>";
-    QByteArray bigPage = page;
-    bigPage.append(ocxParseWeb::BigPageBytes + 1 - page.size(), ' ');
-    ASSERT_EQ(bigPage.size(), ocxParseWeb::BigPageBytes + 1);
-    QByteArray largestSmall = page;
-    largestSmall.append(ocxParseWeb::BigPageBytes - page.size(), ' ');
+                            "<a href=\"http://site/r?q=x&start=20&sa=N\">2</a>"
+                            "<img src=\"http://site/p.jpg\">";
+    const QByteArray big = page + QByteArray(ocxParseWeb::BigPageBytes + 1 - page.size(), ' ');
+    const QByteArray largestSmall = big.chopped(1);
+    const QByteArray sameVersion = "3.74\r\n9.99";
 
+    // clang-format off
     const struct {
         bool bigPageParsing;
         const QByteArray &bytes;
         bool keyword;
-        const char *kind;
-        Parser parser;
+        const char *kind, *parser;
     } rows[] = {
-        {false, page, true, "U0", Parser::Upgrade},
-        {false, page, true, "M0", Parser::Google},
-        {false, bigPage, true, "M0", Parser::Google},
-        {false, page, false, "U0", Parser::Url},
-        {false, page, false, "M0", Parser::Url},
-        {false, bigPage, false, "X0", Parser::UrlExpand},
-        {true, page, true, "U0", Parser::Google},
-        {true, largestSmall, true, "M0", Parser::Google},
-        {true, page, false, "X0", Parser::UrlExpand},
-        {true, largestSmall, false, "M0", Parser::Url},
-        {true, page, false, "U0", Parser::None},
-        {true, page, false, "RR", Parser::None},
-        {true, bigPage, true, "M0", Parser::None},
-        {true, bigPage, false, "M0", Parser::None},
+        // Nothing else is being parsed.
+        {false, page, true, "U0", upgrade},      {false, sameVersion, true, "U0", none},
+        {false, page, true, "M0", google},       {false, big, true, "M0", google},
+        {false, page, false, "U0", url},         {false, page, false, "M0", url},
+        {false, big, false, "X0", urlExpand},
+        // A big page is being parsed.
+        {true, page, true, "U0", google},        {true, largestSmall, true, "M0", google},
+        {true, page, false, "X0", urlExpand},    {true, largestSmall, false, "M0", url},
+        {true, page, false, "U0", none},         {true, page, false, "RR", none},
+        {true, big, true, "M0", none},           {true, big, false, "M0", none},
     };
+    // clang-format on
     for (const auto &row : rows) {
         EngineWorld world;
         GrabState &grab = world.grab;
@@ -272,180 +231,96 @@ TEST(ParseWebDispatch, EachPageGoesToTheParserOfItsRow)
         grab.BigPageParsing = row.bigPageParsing;
         bool flagDuringParse = false;
         world.pump.onYield = [&] { flagDuringParse = flagDuringParse || grab.BigPageParsing; };
-        const QString key = QLatin1String(row.kind) + QStringLiteral("http://site/page.html");
+        const QString key = QLatin1String(row.kind) + u"http://site/page.html"_s;
         world.begin(key);
         world.service.complete(key, Finished, row.bytes, 0);
 
         const std::string what = std::string(row.bigPageParsing ? "parsing a big page, " : "") +
                                  std::to_string(row.bytes.size()) + " bytes, " +
                                  (row.keyword ? "keyword, " : "website, ") + row.kind;
-        const qint32 links = grab.LinkList.count() - 1;
-        const qint32 expands = grab.ExpandList.count();
-        switch (row.parser) {
-        case Parser::Url:
-            EXPECT_EQ(links, 2) << what;
-            EXPECT_EQ(expands, 0) << what;
-            EXPECT_EQ(grab.PagesCounted, 1) << what;
-            break;
-        case Parser::UrlExpand:
-            EXPECT_EQ(links, 0) << what;
-            EXPECT_EQ(expands, 2) << what;
-            EXPECT_EQ(grab.ExpandList.at(0).Depth, 1) << what;
-            EXPECT_EQ(grab.PagesCounted, 1) << what;
-            break;
-        case Parser::Google:
-            EXPECT_EQ(links, 1) << what;
-            EXPECT_EQ(expands, 1) << what;
-            EXPECT_EQ(grab.ExpandList.at(0).Depth, 9) << what;
-            break;
-        case Parser::Upgrade:
-        case Parser::None:
-            EXPECT_EQ(links, 0) << what;
-            EXPECT_EQ(expands, 0) << what;
-            EXPECT_EQ(grab.PagesCounted, 0) << what;
-            break;
-        }
-        EXPECT_EQ(world.offer.offers, row.parser == Parser::Upgrade ? 1 : 0) << what;
+        EXPECT_EQ(u"links %1, expands %2 at %3, pictures %4, counted %5, offers %6"_s
+                      .arg(grab.LinkList.count() - 1)
+                      .arg(grab.ExpandList.count())
+                      .arg(grab.ExpandList.isEmpty() ? 0 : grab.ExpandList.at(0).Depth)
+                      .arg(grab.ResourceList.count())
+                      .arg(grab.PagesCounted)
+                      .arg(world.offer.offers)
+                      .toStdString(),
+                  row.parser)
+            << what;
         EXPECT_EQ(grab.PagesInFlight, 0) << what;
-        EXPECT_EQ(world.deadTimeResets, 1) << what;
         // The engine raises the flag around a big page of its own and leaves another's alone.
         EXPECT_EQ(grab.BigPageParsing, row.bigPageParsing) << what;
-        if (!row.bigPageParsing && row.bytes.size() > ocxParseWeb::BigPageBytes) {
-            EXPECT_TRUE(flagDuringParse) << what;
-        }
+        EXPECT_EQ(flagDuringParse, row.bigPageParsing ? row.parser != none
+                                                      : &row.bytes == &big && row.parser != none)
+            << what;
     }
-}
-
-TEST_F(ParseWebTest, WhileOneBigPageIsParsedAnotherIsDroppedAndSmallOnesAreParsed)
-{
-    grab.KeywordSearchMode = false;
-    QByteArray big = "<a href=\"http://site/from-first.html\">a</a>"
-                     "<a href=\"http://site/also-first.html\">b</a>";
-    big.append(ocxParseWeb::BigPageBytes, ' ');
-    QByteArray secondBig = "<a href=\"http://site/from-second.html\">c</a>";
-    secondBig.append(ocxParseWeb::BigPageBytes, ' ');
-    const QByteArray small = "<a href=\"http://site/from-small.html\">d</a>";
-
-    const QString first = QStringLiteral("M0http://site/1.html");
-    const QString second = QStringLiteral("M0http://site/2.html");
-    const QString third = QStringLiteral("M0http://site/3.html");
-    for (const QString &key : {first, second, third})
-        world.begin(key);
-    bool delivered = false;
-    world.pump.onYield = [&] {
-        // Further completions arrive while the first big page is being parsed.
-        if (delivered || !grab.BigPageParsing)
-            return;
-        delivered = true;
-        service.complete(second, Finished, secondBig, 0);
-        service.complete(third, Finished, small, 0);
-    };
-    service.complete(first, Finished, big, 0);
-
-    ASSERT_TRUE(delivered);
-    EXPECT_FALSE(grab.BigPageParsing);
-    QStringList queued;
-    for (const PageEntry &entry : grab.LinkList.entries())
-        queued.append(entry.Address);
-    EXPECT_TRUE(queued.contains(QStringLiteral("http://site/from-first.html")));
-    EXPECT_TRUE(queued.contains(QStringLiteral("http://site/also-first.html")));
-    EXPECT_TRUE(queued.contains(QStringLiteral("http://site/from-small.html")));
-    EXPECT_FALSE(queued.contains(QStringLiteral("http://site/from-second.html")));
-    EXPECT_EQ(grab.PagesInFlight, 0);
 }
 
 TEST_F(ParseWebTest, FailureReportedAsProgressAndCompletionCountsOutOnce)
 {
-    const QString key = QStringLiteral("RRhttp://site/f/a.jpg");
-    const QString other = QStringLiteral("RRhttp://site/f/b.jpg");
-    world.begin(key);
-    world.begin(other);
-
+    const QString key = u"RRhttp://site/f/a.jpg"_s;
+    const QString other = u"RRhttp://site/f/b.jpg"_s;
+    begin(key);
+    begin(other);
+    begin(u"M0http://site/p.html"_s);
     service.notify(key, Failed);
-    EXPECT_EQ(grab.PicturesInFlight, 1);
-    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), other}));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text82"));
+    EXPECT_EQ(
+        state(),
+        "flight 1/1, pending RRhttp://site/f/b.jpg M0http://site/p.html, panel text82, failures , "
+        "resets 0, files 0");
     service.complete(key, Failed);
-    EXPECT_EQ(grab.PicturesInFlight, 1) << "the same failure is not counted out again";
-    ASSERT_EQ(grab.FolderFailures.size(), 1u);
-    EXPECT_EQ(grab.FolderFailures[0].Count, 1) << "one failure of the folder, not zero or two";
+    EXPECT_EQ(
+        state(),
+        "flight 1/1, pending RRhttp://site/f/b.jpg M0http://site/p.html, panel text82, failures "
+        "http://site/f/ 1, resets 0, files 0");
 
-    // A failure after the request was cancelled changes nothing.
-    engine.CancelAllDownload();
-    service.complete(other, Failed);
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_EQ(grab.FolderFailures[0].Count, 1);
-}
-
-TEST_F(ParseWebTest, RedirectQueuesItsTargetThroughMakeLinkAndTheRequestGoesOn)
-{
-    world.settings.StayOnSameSite = true;
-    grab.KeywordSearchMode = false;
-    grab.SiteRoot = QStringLiteral("http://site");
-    const QString key = QStringLiteral("RRhttp://site/old.jpg");
-    world.begin(key);
-
-    service.notify(key, Redirecting, QStringLiteral("http://site/new.jpg"));
-    service.notify(key, Redirecting, QStringLiteral("http://elsewhere/new.jpg"));
-    service.notify(key, Redirecting, QStringLiteral("http://site/page.html#part"));
-    ASSERT_EQ(grab.LinkList.count(), 2) << "the other site and the fragment are filtered";
-    EXPECT_EQ(grab.LinkList.at(1), (PageEntry{QStringLiteral("http://site/new.jpg"), 0}));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text81"));
-    EXPECT_EQ(grab.PicturesInFlight, 1);
-    EXPECT_EQ(engine.PendingRequests, (QStringList{QString(), key}));
-
-    grab.StopRequested = true;
-    service.notify(key, Redirecting, QStringLiteral("http://site/later.jpg"));
-    EXPECT_EQ(grab.LinkList.count(), 2);
-
-    service.notify(key, FirstData, QStringLiteral("http://site/new.jpg"));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text81")) << "silent while stopping";
-    grab.StopRequested = false;
-    service.notify(key, FirstData, QStringLiteral("http://site/new.jpg"));
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text80"));
-}
-
-TEST_F(ParseWebTest, NewVersionPageIsOfferedOnlyInKeywordModeAndOnlyWhenNewer)
-{
-    const QString key = QStringLiteral("U0http://maker/VezurodUdevizEruvoz/Upgrade.htm");
-    grab.KeywordSearchMode = true;
-    world.begin(key);
-    service.complete(key, Finished, QByteArray("3.70\r\n"), 0);
-    EXPECT_EQ(world.offer.offers, 0);
-    world.begin(key);
-    service.complete(key, Finished, QByteArray("3.80\r\nnotes"), 0);
-    EXPECT_EQ(world.offer.offers, 1);
-    EXPECT_EQ(grab.PagesInFlight, 0);
-}
-
-TEST_F(ParseWebTest, CancelAllDropsEveryRequestAndLaterNoticesChangeNoCount)
-{
-    world.begin(QStringLiteral("RRhttp://site/a.jpg"));
-    world.begin(QStringLiteral("M0http://site/p.html"));
+    // The cancel empties both counts; notices after it change nothing.
     EXPECT_TRUE(engine.CancelAllDownload());
     EXPECT_EQ(service.cancelAlls, 1);
-    EXPECT_EQ(engine.PendingRequests, onlyIndexZero);
-    EXPECT_EQ(grab.PagesInFlight, 0);
-    EXPECT_EQ(grab.PicturesInFlight, 0);
-    EXPECT_EQ(world.status.panelText(1), QStringLiteral("text84"));
+    service.complete(other, Failed);
+    EXPECT_EQ(state(), "flight 0/0, pending , panel text84, failures http://site/f/ 1, "
+                       "resets 0, files 0");
+}
 
-    service.notify(QStringLiteral("RRhttp://site/a.jpg"), Failed);
-    service.complete(QStringLiteral("M0http://site/p.html"), Finished, QByteArray("<p>"), 0);
-    EXPECT_EQ(grab.PagesInFlight, 0);
-    EXPECT_EQ(grab.PicturesInFlight, 0);
+TEST_F(ParseWebTest, NoticesThatDoNotEndTheRequest)
+{
+    settings.StayOnSameSite = true;
+    grab.KeywordSearchMode = false;
+    grab.SiteRoot = u"http://site"_s;
+    const QString key = u"RRhttp://site/old.jpg"_s;
+    begin(key);
+
+    for (const QString &target :
+         {u"http://site/new.jpg"_s, u"http://elsewhere/new.jpg"_s, u"http://site/page.html#part"_s})
+        service.notify(key, Redirecting, target);
+    EXPECT_EQ(listed(grab.LinkList), "http://site/ http://site/new.jpg")
+        << "the other site and the fragment are filtered";
+    EXPECT_EQ(status.panelText(1), u"text81"_s);
+    service.notify(key, FirstData, u"http://site/new.jpg"_s);
+    EXPECT_EQ(state(), "flight 0/1, pending RRhttp://site/old.jpg, panel text80, failures , "
+                       "resets 0, files 0");
+
+    grab.StopRequested = true;
+    status.showStatus(1, u"before"_s);
+    service.notify(key, Redirecting, u"http://site/later.jpg"_s);
+    service.notify(key, FirstData, u"http://site/new.jpg"_s);
+    service.complete(key, FirstData, padded("GIF89a"), 0);
+    EXPECT_EQ(grab.LinkList.count(), 2);
+    EXPECT_EQ(state(), "flight 0/1, pending RRhttp://site/old.jpg, panel before, failures , "
+                       "resets 0, files 0");
 }
 
 TEST(ParseWebLifetime, AnEngineDestroyedWithRequestsInFlightCancelsThem)
 {
     EngineWorld world;
     {
-        ocxParseWeb engine(world.context, world.service, nullptr);
-        engine.BeginDownload(QStringLiteral("http://site/a.jpg"),
-                             QStringLiteral("RRhttp://site/a.jpg"));
-    }
-    EXPECT_EQ(world.service.cancelAlls, 1);
-    {
         ocxParseWeb idle(world.context, world.service, nullptr);
+    }
+    EXPECT_EQ(world.service.cancelAlls, 0);
+    {
+        ocxParseWeb engine(world.context, world.service, nullptr);
+        engine.BeginDownload(u"http://site/a.jpg"_s, u"RRhttp://site/a.jpg"_s);
     }
     EXPECT_EQ(world.service.cancelAlls, 1);
 }

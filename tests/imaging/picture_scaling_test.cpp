@@ -124,4 +124,6 @@ TEST(PictureLoader, UnreadableOrTooLargeGivesZeroAndKeepsTheCallersValues)
             EXPECT_TRUE(decodePicture(c.path, c.maxPixels).isNull());
         }
     }
+    EXPECT_EQ(readPictureSize(big), (PictureSize{100, 50}));
+    EXPECT_EQ(readPictureSize(text), (PictureSize{0, 0}));
 }

@@ -7,82 +7,52 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
 
-// Recorded from a machine with a loopback, a wired adapter, a tunnel that is down, and an
-// adapter that vanished between the two reads of the kernel (no folder under sys).
-const char RecordedProcNetDev[] =
+// Recorded /proc/net/dev of a loopback, a wired adapter, a tunnel that is down, and an
+// interface that vanished before its folder under sys was read.
+const QByteArray Recorded =
     "Inter-|   Receive                                                |  Transmit\n"
     " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
     "drop fifo colls carrier compressed\n"
-    "    lo: 2919105391  111648    0    0    0     0          0         0 2919105391  111648    "
-    "0    0    0     0       0          0\n"
-    "  eth0:4294967301    1435    7    3    0     0          0        35    63869     783    2 "
-    "   4    0     0       0          0\n"
-    "  tun0:     100       2    0    0    0     0          0         0      200       4    0 "
-    "   0    0     0       0          0\n"
-    " gone0:      11       1    0    0    0     0          0         0       22       2    0 "
-    "   0    0     0       0          0\n";
-
-using Attributes = std::map<QByteArray, QByteArray>;
-
-void writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-}
+    "    lo: 2919105391 111648 0 0 0 0 0 0 2919105391 111648 0 0 0 0 0 0\n"
+    "  eth0:4294967301    1435 7 3 0 0 0 35 63869 783 2 4 0 0 0 0\n"
+    "  tun0: 100 2 0 0 0 0 0 0 200 4 0 0 0 0 0 0\n"
+    " gone0: 11 1 0 0 0 0 0 0 22 2 0 0 0 0 0 0\n";
 
 class InterfaceTableTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(root.isValid());
-        writeFile(root.filePath(QStringLiteral("dev")), RecordedProcNetDev);
-        addInterface(QStringLiteral("lo"), {{"ifindex", "1"},
-                                            {"type", "772"},
-                                            {"mtu", "65536"},
-                                            {"address", "00:00:00:00:00:00"},
-                                            {"addr_len", "6"},
-                                            {"flags", "0x9"},
-                                            {"operstate", "unknown"},
-                                            {"carrier", "1"},
-                                            {"tx_queue_len", "1000"}});
-        addInterface(QStringLiteral("eth0"), {{"ifindex", "4"},
-                                              {"type", "1"},
-                                              {"mtu", "1500"},
-                                              {"speed", "100000"},
-                                              {"address", "00:0c:29:ab:0f:10"},
-                                              {"addr_len", "6"},
-                                              {"flags", "0x1003"},
-                                              {"operstate", "up"},
-                                              {"tx_queue_len", "1000"}});
-        addInterface(QStringLiteral("tun0"), {{"ifindex", "9"},
-                                              {"type", "65534"},
-                                              {"mtu", "1420"},
-                                              {"speed", "10"},
-                                              {"addr_len", "0"},
-                                              {"flags", "0x1090"},
-                                              {"operstate", "down"}});
+        write(QStringLiteral("dev"), Recorded);
+        addInterface("lo", "ifindex=1 type=772 address=00:00:00:00:00:00 addr_len=6 flags=0x9 "
+                           "operstate=unknown carrier=1");
+        addInterface("eth0", "ifindex=4 type=1 mtu=1500 speed=100000 address=00:0c:29:ab:0f:10 "
+                             "addr_len=6 flags=0x1003 operstate=up");
+        addInterface("tun0", "ifindex=9 type=65534 speed=10 addr_len=0 flags=0x1090");
     }
 
-    void addInterface(const QString &name, const Attributes &attributes)
+    void write(const QString &name, const QByteArray &contents)
     {
-        const QString folder = root.filePath(QStringLiteral("net/") + name);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        for (const auto &[attribute, value] : attributes)
-            writeFile(folder + u'/' + QString::fromLatin1(attribute), value + '\n');
+        QFile file(root.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
     }
-
-    KernelInterfaceTable source() const
+    // Attributes as "name=value" separated by blanks.
+    void addInterface(const char *name, const char *attributes)
     {
-        return KernelInterfaceTable(root.filePath(QStringLiteral("dev")),
-                                    root.filePath(QStringLiteral("net")));
+        const QString folder = QStringLiteral("net/") + QLatin1String(name) + u'/';
+        QDir().mkpath(root.filePath(folder));
+        for (const QByteArray &pair : QByteArray(attributes).split(' ')) {
+            const qsizetype at = pair.indexOf('=');
+            write(folder + QString::fromLatin1(pair.first(at)), pair.sliced(at + 1) + '\n');
+        }
     }
 
     QTemporaryDir root;
+    KernelInterfaceTable table{root.filePath(QStringLiteral("dev")),
+                               root.filePath(QStringLiteral("net"))};
+    QByteArray rows;
 };
 
 quint32 field(const QByteArray &table, int row, int offset)
@@ -91,83 +61,66 @@ quint32 field(const QByteArray &table, int row, int offset)
                                       offset);
 }
 
-QString name(const QByteArray &table, int row)
-{
-    const auto *units = reinterpret_cast<const char16_t *>(table.constData() + IfRow::TableHeader +
-                                                           row * IfRow::Size + IfRow::Name);
-    return QString::fromUtf16(units);
-}
-
-QByteArray physicalAddress(const QByteArray &table, int row)
-{
-    return table.mid(IfRow::TableHeader + row * IfRow::Size + IfRow::PhysAddr,
-                     IfRow::PhysAddrBytes);
-}
-
 } // namespace
 
 TEST_F(InterfaceTableTest, EveryInterfaceIsARowWithItsCountersModulo2To32AndItsAttributes)
 {
-    QByteArray table;
-    ASSERT_EQ(source().GetIfTable(table), InterfaceTable::Status::Ok);
-    ASSERT_EQ(table.size(), IfRow::TableHeader + 4 * IfRow::Size);
-    EXPECT_EQ(qFromLittleEndian<quint32>(table.constData()), 4u);
+    ASSERT_EQ(table.GetIfTable(rows), InterfaceTable::Status::Ok);
+    ASSERT_EQ(rows.size(), IfRow::TableHeader + 4 * IfRow::Size);
+    EXPECT_EQ(qFromLittleEndian<quint32>(rows.constData()), 4u);
 
-    struct Expected {
+    using namespace IfRow;
+    const struct {
         int offset;
         quint32 lo, eth0, tun0, gone0;
-    };
-    const Expected fields[] = {
-        {IfRow::Index, 1, 4, 9, 0},
-        {IfRow::Type, IfRow::TypeLoopback, IfRow::TypeEthernet, IfRow::TypeTunnel,
-         IfRow::TypeOther},
-        {IfRow::Mtu, 65536, 1500, 1420, 0},
-        {IfRow::Speed, 0, 0xFFFFFFFF, 10000000, 0},
-        {IfRow::PhysAddrLen, 0, 6, 0, 0},
-        {IfRow::AdminStatus, IfRow::AdminUp, IfRow::AdminUp, IfRow::AdminDown, IfRow::AdminDown},
-        {IfRow::OperStatus, IfRow::OperOperational, IfRow::OperOperational,
-         IfRow::OperNonOperational, 0},
-        {IfRow::InOctets, 2919105391u, 5, 100, 11},
-        {IfRow::InUcastPkts, 111648, 1400, 2, 1},
-        {IfRow::InNUcastPkts, 0, 35, 0, 0},
-        {IfRow::InErrors, 0, 7, 0, 0},
-        {IfRow::InDiscards, 0, 3, 0, 0},
-        {IfRow::OutOctets, 2919105391u, 63869, 200, 22},
-        {IfRow::OutUcastPkts, 111648, 783, 4, 2},
-        {IfRow::OutErrors, 0, 2, 0, 0},
-        {IfRow::OutDiscards, 0, 4, 0, 0},
-        {IfRow::OutQLen, 1000, 1000, 0, 0},
-    };
-    for (const Expected &e : fields) {
-        const quint32 rows[] = {e.lo, e.eth0, e.tun0, e.gone0};
+    } fields[] = {{Index, 1, 4, 9, 0},
+                  {Type, TypeLoopback, TypeEthernet, TypeTunnel, TypeOther},
+                  {Speed, 0, 0xFFFFFFFF, 10000000, 0},
+                  {PhysAddrLen, 0, 6, 0, 0},
+                  {AdminStatus, AdminUp, AdminUp, AdminDown, AdminDown},
+                  {OperStatus, OperOperational, OperOperational, OperNonOperational, 0},
+                  {InOctets, 2919105391u, 5, 100, 11},
+                  {InUcastPkts, 111648, 1400, 2, 1},
+                  {OutOctets, 2919105391u, 63869, 200, 22}};
+    for (const auto &f : fields) {
+        const quint32 expected[] = {f.lo, f.eth0, f.tun0, f.gone0};
         for (int row = 0; row < 4; ++row)
-            EXPECT_EQ(field(table, row, e.offset), rows[row])
-                << "offset " << e.offset << ", row " << row;
+            EXPECT_EQ(field(rows, row, f.offset), expected[row]) << f.offset << " row " << row;
     }
+    const qsizetype eth0 = TableHeader + Size;
+    EXPECT_EQ(rows.mid(eth0 + PhysAddr, PhysAddrBytes), QByteArray::fromHex("000c29ab0f100000"));
+    EXPECT_EQ(rows.mid(eth0 + Descr, field(rows, 1, DescrLen)), "eth0");
+    EXPECT_EQ(rows.mid(eth0 + Name, 10), QByteArray("e\0t\0h\0"
+                                                    "0\0\0\0",
+                                                    10));
+}
 
-    EXPECT_EQ(name(table, 1), QStringLiteral("eth0"));
-    EXPECT_EQ(table.mid(IfRow::TableHeader + IfRow::Size + IfRow::Descr,
-                        int(field(table, 1, IfRow::DescrLen))),
-              QByteArray("eth0"));
-    EXPECT_EQ(physicalAddress(table, 1), QByteArray::fromHex("000c29ab0f100000"));
-    EXPECT_EQ(physicalAddress(table, 0), QByteArray(8, '\0')) << "the loopback has none";
+TEST_F(InterfaceTableTest, ANewInterfaceHasItsAttributesAtOnceAndChangedOnesShowWithinTheRefresh)
+{
+    table.GetIfTable(rows);
+    write(QStringLiteral("dev"), Recorded + "wlan0: 1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n");
+    addInterface("wlan0", "ifindex=12");
+    addInterface("eth0", "mtu=9000");
+    table.GetIfTable(rows);
+    EXPECT_EQ(field(rows, 4, IfRow::Index), 12u);
+
+    for (int read = 1; read < KernelInterfaceTable::AttributeReads; ++read)
+        table.GetIfTable(rows);
+    EXPECT_EQ(field(rows, 1, IfRow::Mtu), 9000u);
 }
 
 TEST_F(InterfaceTableTest, UnreadableStatisticsAreNotSupportedAndAGarbledLineFailsTheRead)
 {
-    QByteArray table("left over");
-    EXPECT_EQ(KernelInterfaceTable(root.filePath(QStringLiteral("missing")),
-                                   root.filePath(QStringLiteral("net")))
-                  .GetIfTable(table),
+    rows = "left over";
+    EXPECT_EQ(KernelInterfaceTable(root.filePath(QStringLiteral("none"))).GetIfTable(rows),
               InterfaceTable::Status::NotSupported);
-    EXPECT_TRUE(table.isEmpty());
+    EXPECT_TRUE(rows.isEmpty());
 
-    writeFile(root.filePath(QStringLiteral("dev")),
-              QByteArray(RecordedProcNetDev) + "  eth1: 12 34 no numbers\n");
-    EXPECT_EQ(source().GetIfTable(table), InterfaceTable::Status::Failed);
-    EXPECT_TRUE(table.isEmpty());
+    write(QStringLiteral("dev"), Recorded + "  eth1: 12 34 no numbers\n");
+    EXPECT_EQ(table.GetIfTable(rows), InterfaceTable::Status::Failed);
+    EXPECT_TRUE(rows.isEmpty());
 
-    // The kernel of this machine speaks the same format.
-    EXPECT_EQ(KernelInterfaceTable().GetIfTable(table), InterfaceTable::Status::Ok);
-    EXPECT_GE(qFromLittleEndian<quint32>(table.constData()), 1u);
+    // The kernel of this machine speaks the recorded format.
+    EXPECT_EQ(KernelInterfaceTable().GetIfTable(rows), InterfaceTable::Status::Ok);
+    EXPECT_GE(qFromLittleEndian<quint32>(rows.constData()), 1u);
 }

@@ -41,7 +41,7 @@ protected:
 };
 } // namespace
 
-TEST_F(TrashTest, FileGoesToTheTrash)
+TEST_F(TrashTest, FileGoesToTheTrashOrStaysWhereItWas)
 {
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
     const QString path = picture();
@@ -49,20 +49,15 @@ TEST_F(TrashTest, FileGoesToTheTrash)
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_TRUE(QFileInfo::exists(home.filePath(QStringLiteral("data/Trash/files/a.jpg"))));
     EXPECT_FALSE(DesktopTrash().RecycleFile(path)) << "a missing file";
-}
 
-TEST_F(TrashTest, FileStaysWhenNoTrashCanBeMade)
-{
-    // Run from a folder of our own: the library's fallback would put the file under it.
+    // With a data folder that is a plain file no trash can be made; the library's fallback
+    // would move the file under the working folder, so the test runs from a folder of its own.
+    const QString blocked = home.filePath(QStringLiteral("blocked"));
+    QFile(blocked).open(QIODevice::WriteOnly);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
     const QString oldWorking = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(home.path()));
-    // The data folder is a plain file, so no trash folder can be made under it.
-    const QString blocked = home.filePath(QStringLiteral("blocked"));
-    QFile block(blocked);
-    ASSERT_TRUE(block.open(QIODevice::WriteOnly));
-    block.close();
-    qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
-    const QString path = picture();
+    picture();
     EXPECT_FALSE(DesktopTrash().RecycleFile(path));
     QDir::setCurrent(oldWorking);
     EXPECT_TRUE(QFileInfo::exists(path));

@@ -156,21 +156,3 @@ TEST_F(Viewer, NothingRunsWhileTheRefreshLockIsTakenOrALoadIsUnderWay)
     EXPECT_EQ(index(), 1);
     EXPECT_TRUE(refreshTimer.isActive());
 }
-
-TEST_F(Viewer, UnloadReleasesThePictureAndTheNextOpenLoadsAfresh)
-{
-    addPicture(QStringLiteral("a.png"), {40, 30});
-    frmSizedPreview &v = open(0);
-    v.mnuSlideShow_Click();
-    v.mnuExit_Click();
-    EXPECT_FALSE(v.isVisible());
-    EXPECT_FALSE(state.files.PreviewOpen);
-    EXPECT_FALSE(v.tmrSlide.isActive());
-    EXPECT_TRUE(v.picture().isNull());
-    EXPECT_EQ(v.cache().heldCount(), 0);
-
-    v.showCurrent();
-    EXPECT_TRUE(state.files.PreviewOpen);
-    EXPECT_EQ(v.panelText(2), QStringLiteral("40x30"));
-    EXPECT_EQ(v.mnuSlideShow->text(), QStringLiteral("&Slide Show\tCtrl+S"));
-}

@@ -96,14 +96,3 @@ TEST(LayoutAxis, PanningStopsAtEitherEdge)
         EXPECT_EQ(axis.start, c.start) << c.shown << " by " << c.delta;
     }
 }
-
-TEST(LayoutAxis, HolderRefusesValuesOutsideItsRange)
-{
-    LayoutAxis axis;
-    axis.layout(800, 1000);
-    EXPECT_FALSE(axis.setValue(201));
-    EXPECT_FALSE(axis.setValue(-1));
-    EXPECT_EQ(axis.Value, 100);
-    EXPECT_TRUE(axis.setValue(0));
-    EXPECT_EQ(axis.start, -200); // offset 0 shows the right edge at the window's right edge
-}

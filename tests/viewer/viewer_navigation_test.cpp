@@ -116,10 +116,6 @@ TEST_F(ViewerNavigation, KeysActOnReleaseByTheirRow)
     v.mnuNext->setEnabled(true);
     release(Qt::Key_PageDown);
     EXPECT_EQ(index(), 1);
-    release(Qt::Key_End);
-    EXPECT_EQ(index(), 2);
-    release(Qt::Key_Home);
-    EXPECT_EQ(index(), 0);
 
     v.mnuZoomOut_Click();
     ASSERT_EQ(v.ZoomRatio, 0.7);
@@ -127,8 +123,6 @@ TEST_F(ViewerNavigation, KeysActOnReleaseByTheirRow)
     EXPECT_EQ(v.ZoomRatio, 0.7) << "the keypad is not handled";
     release(Qt::Key_Equal);
     EXPECT_EQ(v.ZoomRatio, 1.0);
-    release(Qt::Key_Minus);
-    EXPECT_EQ(v.ZoomRatio, 0.7);
     release(Qt::Key_0);
     EXPECT_EQ(v.ZoomRatio, 1.0);
     EXPECT_EQ(state.settings.Images_Display_Mode, 0);
@@ -153,9 +147,6 @@ TEST_F(ViewerNavigation, WheelAwayFromTheUserShowsThePrevious)
     wheel(-60);
     EXPECT_EQ(index(), 0);
     wheel(-60);
-    EXPECT_EQ(index(), 1);
-    refreshTimer.stop();
-    wheel(-120);
     EXPECT_EQ(index(), 1);
     EXPECT_EQ(v.panelText(1), QStringLiteral("2/5"));
 }
