@@ -2,7 +2,8 @@
 """The site of the crawl benchmark, and a small server for it on 127.0.0.1.
 
 generate DIR      writes 200 pages and 1000 pictures of 20 to 60 KB (JPEG, GIF, BMP, PNG) into
-                  DIR, the same bytes on every run
+                  DIR, the same bytes on every run; --pictures N writes N pictures on N / 5
+                  pages, --kilobytes MIN,MAX sets their sizes
 serve DIR         serves DIR over HTTP/1.1 with keep-alive on 127.0.0.1; --latency MS delays
                   every answer, --port-file FILE receives the port once the server listens
 
@@ -140,16 +141,17 @@ def page_name(number):
     return "index.html" if number == 0 else f"page{number:03d}.html"
 
 
-def generate(folder):
+def generate(folder, pictures=PICTURES, kilobytes=(21, 59)):
     rng = random.Random(374)
-    for number in range(PICTURES):
+    pages = pictures // PER_PAGE
+    for number in range(pictures):
         path = os.path.join(folder, picture_path(number))
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        size = rng.randint(21 * 1024, 59 * 1024)
+        size = rng.randint(kilobytes[0] * 1024, kilobytes[1] * 1024)
         with open(path, "wb") as file:
             file.write(ENCODERS[picture_path(number).rsplit(".", 1)[1]](rng, size))
-    for number in range(PAGES):
-        links = [n for n in (number + 1, 2 * number + 1, 2 * number + 2, 0) if n < PAGES]
+    for number in range(pages):
+        links = [n for n in (number + 1, 2 * number + 1, 2 * number + 2, 0) if n < pages]
         body = [f"<h1>Page {number}</h1>"]
         for index in range(number * PER_PAGE, (number + 1) * PER_PAGE):
             source = picture_path(index)
@@ -201,14 +203,18 @@ def serve(folder, latency_ms, port_file):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     commands = parser.add_subparsers(dest="command", required=True)
-    commands.add_parser("generate").add_argument("folder")
+    generating = commands.add_parser("generate")
+    generating.add_argument("folder")
+    generating.add_argument("--pictures", type=int, default=PICTURES)
+    generating.add_argument("--kilobytes", default="21,59")
     serving = commands.add_parser("serve")
     serving.add_argument("folder")
     serving.add_argument("--latency", type=float, default=0)
     serving.add_argument("--port-file")
     arguments = parser.parse_args()
     if arguments.command == "generate":
-        generate(arguments.folder)
+        low, high = (int(k) for k in arguments.kilobytes.split(","))
+        generate(arguments.folder, arguments.pictures, (low, high))
     else:
         serve(arguments.folder, arguments.latency, arguments.port_file)
     return 0

@@ -24,7 +24,12 @@ struct Settings {
     QString Download_File_Name = QStringLiteral("Catch");
     QString Download_File_Folder;
     qint16 NeverUpgrade = 0;
+    // Downloads that run at once on one host; a stored value outside 1 to 16 takes the default.
+    qint16 Connections_Per_Host = 6;
 };
+
+// The range of Connections_Per_Host.
+inline constexpr qint16 MostConnectionsPerHost = 16;
 
 // The search history, newest first: index 0 is stored as Project1.
 using ProjectList = QStringList;

@@ -39,6 +39,7 @@ const QString FileNameName = QStringLiteral("Download_File_Name");
 const QString FolderName = QStringLiteral("Download_File_Folder");
 const QString ProjectNumName = QStringLiteral("ProjectNum");
 const QString NeverUpgradeName = QStringLiteral("NeverUpgrade");
+const QString ConnectionsName = QStringLiteral("Connections_Per_Host");
 
 QString projectValueName(qsizetype index)
 {
@@ -134,6 +135,10 @@ Settings SettingsStore::LoadSettings(ProjectList &projects) const
 
     settings.NeverUpgrade =
         int16FromNumericPrefix(ReadRegistryValue(ResSettingKey, NeverUpgradeName));
+    const std::optional<qint16> connections =
+        int16FromText(ReadRegistryValue(ResSettingKey, ConnectionsName));
+    if (connections && *connections >= 1 && *connections <= MostConnectionsPerHost)
+        settings.Connections_Per_Host = *connections;
 
     projects.clear();
     const qint16 projectCount =
@@ -185,6 +190,8 @@ void SettingsStore::writeFileValues(const Settings &settings)
 {
     WriteRegistryValue(ResSettingKey, FileNameName, settings.Download_File_Name);
     WriteRegistryValue(ResSettingKey, FolderName, settings.Download_File_Folder);
+    // Written with the file values, so the history writer's rewrite of the key keeps it.
+    WriteRegistryValue(ResSettingKey, ConnectionsName, textFromInt(settings.Connections_Per_Host));
 }
 
 QString SettingsStore::setAsideFile() const

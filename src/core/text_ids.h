@@ -86,5 +86,7 @@ enum : int {
     NetworkLostMessage = 113,
     WindowCaption = 114,
     SameSiteBox = 115,
+    FolderNotWritable = 118, // panel 1, when a picture cannot be written
+    DiskFull = 119,
 };
 } // namespace TextId

@@ -7,11 +7,11 @@
 #include "core/text_ids.h"
 #include "crawl/crawl_context.h"
 #include "crawl/picture_header.h"
+#include "platform/atomic_write.h"
 #include "platform/event_pump.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 #include <optional>
@@ -63,20 +63,13 @@ bool rangeUsedUp(const GrabState &grab, const Settings &settings)
     return qint64{grab.PicturesSaved} > qint64{settings.FileToNum} - settings.FileFromNum;
 }
 
-// Written to a temporary file beside the target and renamed over it, so a crash leaves the
-// old file or the new one. A missing folder is created first.
-bool writeWhole(const QString &path, const QByteArray &bytes)
+// Written whole or not at all, beside the target and renamed over it; a missing folder is
+// created first. No sync here: the driver syncs the folder once when the grab ends.
+WriteOutcome writePicture(const QString &path, const QByteArray &bytes)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return WriteOutcome::NotWritable;
+    return writeFileAtomically(path, bytes);
 }
 } // namespace
 
@@ -125,8 +118,18 @@ bool StorePicture(CrawlContext &context, QByteArray bytes, QString key)
         }
     }
 
-    if (!writeWhole(*path, bytes))
+    switch (writePicture(*path, bytes)) {
+    case WriteOutcome::Written:
+        break;
+    case WriteOutcome::NotWritable:
+        context.status.showStatus(1, context.texts[TextId::FolderNotWritable]);
         return false;
+    case WriteOutcome::DiskFull:
+        context.status.showStatus(1, context.texts[TextId::DiskFull]);
+        return false;
+    case WriteOutcome::Failed:
+        return false;
+    }
 
     ++grab.PicturesSaved;
     context.status.showStatus(2, QString::number(grab.PicturesSaved) + u' ' +

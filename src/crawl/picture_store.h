@@ -12,7 +12,9 @@ struct CrawlContext;
 // the file name prefix, the format's counter with at least five digits and the extension.
 // Pictures below the minimum dimensions count as failures of their folder; the picture that
 // finds the number range used up sets StopRequested instead of being written. Returns true
-// when a file was written. The engine calls this only for complete downloads.
+// when a file was written, every byte of it; a picture that cannot be written counts nothing,
+// leaves any old file of its name as it was, and says in panel 1 when the folder is not
+// writable or the disk is full. The engine calls this only for complete downloads.
 //
 // The bytes and the request key are copies because the download that holds them may be
 // freed while events run.

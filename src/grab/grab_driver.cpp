@@ -9,6 +9,7 @@
 #include "crawl/crawl_context.h"
 #include "crawl/download_engine.h"
 #include "grab/project_file.h"
+#include "platform/atomic_write.h"
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/network_state.h"
@@ -173,6 +174,8 @@ void GrabDriver::endGrab(Ending ending)
     }
     engine_.CancelAllDownload();
     status.showStatus(1, texts[TextId::AllStopped]);
+    // Pictures are renamed into place without a sync each; their folder is synced once here.
+    syncFolder(context_.settings.Download_File_Folder);
 
     SaveProject(grab);
     refreshTimer_.setInterval(RefreshAtOnceMs);

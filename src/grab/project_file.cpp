@@ -3,9 +3,9 @@
 #include "core/grab_state.h"
 #include "crawl/crawl_context.h"
 #include "crawl/link_queue.h"
+#include "platform/atomic_write.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -104,12 +104,11 @@ void SaveProject(const GrabState &grab)
         return;
     }
 
-    QSaveFile file(grab.ProjectFilePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    auto writeLine = [&file](const QString &line) {
-        file.write(ScrambleText(ProjectKey, line).toLatin1());
-        file.write("\r\n");
+    // Built whole in memory, so the file is replaced only by a complete one.
+    QByteArray contents;
+    auto writeLine = [&contents](const QString &line) {
+        contents += ScrambleText(ProjectKey, line).toLatin1();
+        contents += "\r\n";
     };
     writeLine(ProjectIdentification);
     writeLine(ExpandSection);
@@ -124,7 +123,7 @@ void SaveProject(const GrabState &grab)
     writeLine(IndexSection);
     writeLine(QString::number(grab.ExpandList.Next) + u'/' + QString::number(grab.LinkList.Next) +
               u'/' + QString::number(grab.ResourceList.Next));
-    file.commit();
+    writeFileAtomically(grab.ProjectFilePath, contents, true);
 }
 
 bool LoadProject(CrawlContext &context)

@@ -20,7 +20,8 @@ QString ScrambleText(const QString &key, const QString &text);
 QString UnscrambleText(const QString &key, const QString &text);
 
 // Writes the lists to the project file of the grab, or deletes the file when every list has
-// been handed out completely. The file is replaced atomically.
+// been handed out completely. The file is replaced only by a new one written whole and synced;
+// when that fails (a full disk), the old file stays as it was.
 void SaveProject(const GrabState &grab);
 
 // A project file larger than this is not resumed; it is left where it is.

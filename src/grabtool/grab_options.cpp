@@ -132,6 +132,12 @@ bool apply(Parser &p, GrabOptions &options)
         !p.setNumber("min-height", settings.Images_Height))
         return false;
     settings.StayOnSameSite = p.isSet("same-site");
+    if (p.isSet("connections")) {
+        const auto connections = p.number("connections", 1, MostConnectionsPerHost);
+        if (!connections)
+            return false;
+        settings.Connections_Per_Host = qint16(*connections);
+    }
     if (!applyFormats(p, settings))
         return false;
 
@@ -188,6 +194,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         {QStringLiteral("min-height"), QStringLiteral("Smallest height to keep, in pixels."),
          QStringLiteral("PX")},
         {QStringLiteral("same-site"), QStringLiteral("Stay on the start site.")},
+        {QStringLiteral("connections"),
+         QStringLiteral("Downloads at once from one host, 1 to 16 (default 6)."),
+         QStringLiteral("N")},
         {QStringLiteral("search-base"),
          QStringLiteral("Image search address that the keyword is appended to."),
          QStringLiteral("URL")},

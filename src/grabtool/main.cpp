@@ -89,7 +89,9 @@ int main(int argc, char *argv[])
         dataPlaces(programFolder, found.installed, UserFolders::ofCurrentUser()).projectFolder;
     QDir().mkpath(projectFolder);
 
-    NetworkDownloadService downloads;
+    DownloadLimits limits;
+    limits.connectionsPerHost = options.settings.Connections_Per_Host;
+    NetworkDownloadService downloads(limits);
     InterfaceNetworkState network;
     QtEventPump events;
     const Timings timings;

@@ -5,10 +5,10 @@
 // download (size, time, redirects) lives here, so no caller can forget one.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
-#include <QNetworkAccessManager>
 #include <QObject>
-#include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -17,8 +17,6 @@
 #include <map>
 #include <memory>
 #include <vector>
-
-class QNetworkReply;
 
 // Status codes of the notifications.
 namespace DownloadStatus {
@@ -31,9 +29,12 @@ inline constexpr int FirstData = 14;  // progress: the first body bytes arrived;
 // Why a completion came with status Failed; None with status Finished.
 enum class DownloadFailure {
     None,
-    NetworkError,     // refused, reset, TLS failure, a chunked body cut short
+    NetworkError,     // refused, reset, TLS failure
+    CutShort,         // the connection closed before the announced length or the last chunk
+    UnknownHost,      // the host name did not resolve
     HttpStatus,       // the server answered 400 or more
-    TooLarge,         // Content-Length or the body itself past maxBodyBytes
+    TooLarge,         // Content-Length or the body past maxBodyBytes, or the largest body
+                      // held when all bodies together passed maxHeldBytes
     IdleTimeout,      // no data for idleTimeoutMs
     Deadline,         // not finished totalTimeoutMs after beginDownload
     TooManyRedirects, // one more redirect than maxRedirects
@@ -45,14 +46,17 @@ struct DownloadLimits {
     int totalTimeoutMs = 300000;
     qint64 maxBodyBytes = qint64(64) * 1024 * 1024;
     int maxRedirects = 20;
+    int connectionsPerHost = 6;
+    qint64 maxHeldBytes = qint64(256) * 1024 * 1024; // all bodies in memory together
 };
 
 // Notifications are Qt signals emitted on the thread that owns the service (the UI thread),
 // never from inside beginDownload, cancelDownload or cancelAllDownloads. For every started
 // request the order is: any number of Redirecting, at most one FirstData, then exactly one
-// completion, Finished or Failed. A cancelled request gets no further notification at all:
-// the caller that cancels has already counted it out. Handlers may start, cancel and let
-// events run (QCoreApplication::processEvents) freely; they must not destroy the service.
+// completion, Finished or Failed; a Failed completion follows a Failed progress notice. A cancelled
+// request gets no further notification at all: the caller that cancels has already counted it out.
+// Handlers may start, cancel and let events run (QCoreApplication::processEvents) freely; they must
+// not destroy the service.
 class DownloadService : public QObject {
     Q_OBJECT
 public:
@@ -69,29 +73,27 @@ public:
 Q_SIGNALS:
     void progress(const QString &key, int status, const QString &text);
     // bytes and announcedLength are empty and 0 unless status is Finished; announcedLength is
-    // the Content-Length of the final response, 0 when it had none.
+    // the Content-Length of the final response, 0 when it had none. A Finished body is always
+    // whole: a body cut short is a failure.
     void completed(const QString &key, int status, const QByteArray &bytes, qint64 announcedLength,
                    DownloadFailure failure);
 };
 
-// The service on QNetworkAccessManager, http and https.
+// The service on libcurl's multi interface, http and https, driven from the Qt event loop of
+// the thread that owns it: a socket notifier per socket and direction and one timer, as curl
+// asks for them. Notifications are sent only after curl has returned, never from inside one
+// of its callbacks, so a handler may start, cancel and let events run.
 //
 // Redirects are followed here, hop by hop, so each one is reported and checked; relative
-// targets are resolved against the address of the reply that sent them. Bodies are asked for
-// without content coding, so the announced length is the length of the bytes delivered. A
-// response that announced a Content-Length and whose connection closed before that many bytes
-// arrived is delivered as Finished with the bytes it has and the announced length: the engine
-// judges completeness by comparing the two. A chunked body cut short is a Failed request.
+// targets are resolved against the address that sent them. Bodies are asked for without
+// content coding, so the announced length is the length of the bytes delivered.
 //
-// Qt keeps at most six connections per host and port, and a request that waits inside the
-// manager for one of them already runs its idle timer. So the service itself starts at most six
-// transfers per scheme, host and port and keeps the others in a queue of that host, first in,
-// first out; the idle and total clocks of a request start when its transfer really starts. A
-// redirect to another host frees the slot on the first and waits its turn on the second, with
-// its total clock still running.
-//
-// Finished replies are deleted from a zero-timer as soon as no signal of theirs is still being
-// delivered, so they are freed while the caller runs a nested event loop for a long grab.
+// At most limits.connectionsPerHost transfers run on one scheme, host and port; the others wait
+// in a queue of that host, first in, first out, and their idle and total clocks start when
+// their transfer really starts. A redirect to another host frees the slot on the first and
+// waits its turn on the second, with its total clock still running. A host name that does not
+// resolve fails every request to that host at once, those waiting too, and for a minute
+// afterwards new requests to it fail without a lookup.
 class NetworkDownloadService final : public DownloadService {
     Q_OBJECT
 public:
@@ -103,55 +105,71 @@ public:
     void cancelAllDownloads() override;
 
     static QByteArray userAgent();
-    // Transfers started at once on one scheme, host and port; the rest wait their turn.
-    static constexpr int TransfersPerHost = 6;
+    // Trusts these PEM certificates instead of the system's, for a server of one's own.
+    void trustCertificates(const QByteArray &pem);
 
     // Requests started and not yet finished or cancelled, running or waiting for their turn.
     qsizetype activeDownloads() const { return qsizetype(transfers_.size()); }
-    // The most transfers that ever ran at once on one host.
-    int busiestHost() const { return busiestHost_; }
-    // Network replies that still exist, running or waiting to be freed.
-    qsizetype liveReplies() const;
-    // The most body bytes ever held for one request; never more than maxBodyBytes + 1.
+    // The most body bytes ever held for one request; never more than maxBodyBytes.
     qint64 largestBodyHeld() const { return largestBodyHeld_; }
-
-protected:
-    void timerEvent(QTimerEvent *event) override;
+    // The most body bytes ever held for all requests together.
+    qint64 mostBytesHeld() const { return mostBytesHeld_; }
 
 private:
     struct Transfer;
-    class ReplyInUse;
+    struct SocketWatch;
+    struct Curl;
 
-    // Starts the hop at once when its host has a free slot, else queues it.
-    void request(Transfer &transfer, const QUrl &url);
-    void startRequest(Transfer &transfer, const QUrl &url);
-    void releaseSlot(Transfer &transfer);
+    static size_t onHeader(char *data, size_t size, size_t count, void *transfer);
+    static size_t onBody(char *data, size_t size, size_t count, void *transfer);
+    static int onSocket(void *easy, int socket, int what, void *service, void *watch);
+    static int onCurlTimer(void *multi, long timeoutMs, void *service);
+
+    size_t takeHeaderLine(Transfer &transfer, const char *data, size_t size);
+    size_t takeBody(Transfer &transfer, const char *data, size_t size);
+    void watchSocket(int socket, int what, SocketWatch *watch);
+    void socketReady(int socket, int direction);
+    void drive(int socket, int direction);
+    void deliverNotices();
+    void hopEnded(quint64 id, int curlResult);
+    void checkClocks();
+    void shedLargestBody();
+
+    void request(Transfer &transfer, QUrl url);
+    void startHop(Transfer &transfer, QUrl url);
     void startWaiting();
-    Transfer *find(quint64 id, const QNetworkReply *reply);
-    void onHeaders(quint64 id, QNetworkReply *reply);
-    void onData(quint64 id, QNetworkReply *reply);
-    void onFinished(quint64 id, QNetworkReply *reply);
-    // Each returns false when the request has ended meanwhile.
-    bool checkHeaders(Transfer &transfer);
-    bool readBody(Transfer &transfer);
-    bool reportFirstData(Transfer &transfer);
-    void followRedirect(Transfer &transfer, const QUrl &target);
+    void stopHop(Transfer &transfer);
+    void failLater(quint64 id, DownloadFailure failure);
+    void failHost(const QString &hostName);
+    void followRedirect(quint64 id, QUrl target);
     void finish(quint64 id, int status, DownloadFailure failure);
     std::unique_ptr<Transfer> take(quint64 id);
-    void retire(QNetworkReply *reply);
-    void sweepReplies();
+    Transfer *find(quint64 id);
+    void sweepSockets();
+    qint64 now() const { return clock_.elapsed(); }
 
     DownloadLimits limits_;
-    QNetworkAccessManager manager_;
+    std::unique_ptr<Curl> curl_;
+    QByteArray trustedPem_;
+    QElapsedTimer clock_;
     std::map<quint64, std::unique_ptr<Transfer>> transfers_; // in the order they were started
-    QHash<int, quint64> deadlineOwners_;                     // timer id -> transfer id
-    QHash<const QNetworkReply *, int> repliesInUse_;         // replies whose signal is running
-    std::vector<QPointer<QNetworkReply>> retiredReplies_;
-    QTimer sweepTimer_;
-    QHash<QString, int> runningPerHost_;                 // host -> transfers holding a slot
-    QHash<QString, std::deque<quint64>> waitingPerHost_; // host -> transfer ids, oldest first
+    QHash<QString, int> runningPerHost_;                     // slot host -> running transfers
+    QHash<QString, std::deque<quint64>> waitingPerHost_;     // slot host -> ids, oldest first
+    QHash<QString, qint64> unresolvedHosts_;                 // host name -> when its lookup failed
+    std::deque<quint64> firstDataDue_;                       // FirstData notices to send
+    std::vector<std::pair<quint64, DownloadFailure>> failuresDue_;
+    struct Finishing;
+    std::vector<Finishing *> finishing_; // requests whose two failure notices are being sent
+    QSet<SocketWatch *> liveWatches_;    // owned
+    std::vector<std::unique_ptr<SocketWatch>> retiredWatches_;
+    int socketDepth_ = 0;
+    QTimer curlTimer_;
+    QTimer clockTimer_;
     QTimer waitingTimer_;
-    int busiestHost_ = 0;
+    QTimer failTimer_;
+    QTimer sweepTimer_;
     quint64 nextId_ = 1;
+    qint64 heldBytes_ = 0;
     qint64 largestBodyHeld_ = 0;
+    qint64 mostBytesHeld_ = 0;
 };

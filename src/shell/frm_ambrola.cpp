@@ -37,6 +37,7 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     DownloadLimits limits;
     limits.idleTimeoutMs = state.timings.TransferIdleMs;
     limits.totalTimeoutMs = state.timings.TransferTotalMs;
+    limits.connectionsPerHost = state.settings.Connections_Per_Host;
     downloads_ = std::make_unique<NetworkDownloadService>(limits);
     ocxParseWeb_ = std::make_unique<ocxParseWeb>(context_, *downloads_, this);
     driver_ =

@@ -173,3 +173,31 @@ TEST_F(SettingsStoreTest, ResourceWriterLeavesDisplayModeAndHistoryAlone)
     EXPECT_EQ(loaded.FileFromNum, 7);
     EXPECT_EQ(projects, ProjectList{QStringLiteral("kept")});
 }
+
+TEST_F(SettingsStoreTest, ConnectionsPerHostTakesOneToSixteenAndOutlivesTheHistoryWriter)
+{
+    const Settings defaults;
+    const std::pair<const char *, qint16> forms[] = {
+        {"1", 1},
+        {"16", 16},
+        {" 9 ", 9},
+        {"0", defaults.Connections_Per_Host},
+        {"17", defaults.Connections_Per_Host},
+        {"-4", defaults.Connections_Per_Host},
+        {"many", defaults.Connections_Per_Host},
+        {"", defaults.Connections_Per_Host},
+    };
+    for (const auto &[text, expected] : forms) {
+        QTemporaryDir fresh;
+        IniSettingsBackend backend(fresh.filePath(QStringLiteral("settings.ini")));
+        SettingsStore store(backend, programFolder);
+        store.WriteDefaultSettings();
+        backend.write(Res, QStringLiteral("Connections_Per_Host"), QString::fromLatin1(text));
+        ProjectList projects;
+        Settings loaded = store.LoadSettings(projects);
+        EXPECT_EQ(loaded.Connections_Per_Host, expected) << '"' << text << '"';
+
+        store.SaveProjectList(loaded, {QStringLiteral("a search")});
+        EXPECT_EQ(store.LoadSettings(projects).Connections_Per_Host, expected) << text;
+    }
+}

@@ -4,9 +4,11 @@
 #include "core/language_table.h"
 #include "core/main_window_status.h"
 #include "core/settings.h"
+#include "core/text_ids.h"
 #include "crawl/crawl_context.h"
 #include "platform/event_pump.h"
 #include "support/crawl_state.h"
+#include "support/small_disk.h"
 
 #include <QDir>
 #include <QFile>
@@ -180,18 +182,56 @@ TEST_F(PictureStoreTest, OverwriteOnReplacesTheWholeOldFile)
     EXPECT_EQ(files(), QStringList{QStringLiteral("Catch00001.jpg")}) << "no temporary left";
 }
 
-TEST_F(PictureStoreTest, MissingFolderIsCreatedAndAnUnwritableOneStoresNothing)
+TEST_F(PictureStoreTest, MissingFolderIsCreated)
 {
     settings.Download_File_Folder = folder.filePath(QStringLiteral("new/pictures"));
     EXPECT_TRUE(store(png));
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("new/pictures/Catch00001.png"))));
+}
 
-    putFile(QStringLiteral("plain"), "a file, not a folder");
-    settings.Download_File_Folder = folder.filePath(QStringLiteral("plain"));
+TEST_F(PictureStoreTest, APictureThatCannotBeWrittenCountsNothingAndSaysWhyInPanelOne)
+{
+    SmallDisk disk(256 * 1024);
+    SKIP_UNLESS_MOUNTED(disk);
+    texts.set(TextId::FolderNotWritable, QStringLiteral("not writable"));
+    texts.set(TextId::DiskFull, QStringLiteral("disk full"));
     status.MainWindowOpen = true;
-    EXPECT_FALSE(store(png));
-    EXPECT_EQ(grab.PicturesSaved, 1);
-    EXPECT_EQ(status.panelText(2), QString());
+    putFile(QStringLiteral("plain"), "a file, not a folder");
+    const QByteArray old = "the old picture";
+    {
+        QFile existing(disk.filePath(QStringLiteral("Catch00001.gif")));
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write(old);
+    }
+    disk.fillLeaving(8 * 1024);
+
+    const struct {
+        const char *situation;
+        std::function<void()> arrange;
+        QString folder;
+        QString panel;
+    } cases[] = {
+        {"disk full", [] {}, disk.path(), QStringLiteral("disk full")},
+        {"file in the folder's place", [] {}, folder.filePath(QStringLiteral("plain")),
+         QStringLiteral("not writable")},
+        {"read-only folder", [&disk] { ASSERT_TRUE(disk.makeReadOnly()); }, disk.path(),
+         QStringLiteral("not writable")},
+    };
+    for (const auto &c : cases) {
+        c.arrange();
+        settings.Download_File_Folder = c.folder;
+        grab.fileCounter(PictureKind::Gif) = 1;
+        status.showStatus(1, QString());
+        EXPECT_FALSE(store(gif(1, 1, 64 * 1024))) << c.situation;
+        EXPECT_EQ(status.panelText(1), c.panel) << c.situation;
+        EXPECT_EQ(grab.PicturesSaved, 0) << c.situation;
+        EXPECT_EQ(status.panelText(2), QString()) << c.situation;
+    }
+    QFile kept(disk.filePath(QStringLiteral("Catch00001.gif")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), old);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no new or partial file";
 }
 
 TEST_F(PictureStoreTest, YieldsFirstAndShowsTheCountInPanelTwo)

@@ -1,7 +1,9 @@
 #include "grab_world.h"
 
+#include "core/text_ids.h"
 #include "grab/project_file.h"
 #include "support/http_test_server.h"
+#include "support/small_disk.h"
 
 #include <QFile>
 
@@ -224,21 +226,6 @@ TEST_F(GrabFaultTest, NetworkLossEndsTheGrabWithText113AndKeepsTheProjectFile)
     EXPECT_LT(world.grab.PicturesSaved, 200);
 }
 
-TEST_F(GrabFaultTest, PictureShorterThanItsContentLengthIsDropped)
-{
-    const QString shortPicture = picture(QStringLiteral("/pics/short.png"));
-    server.sendShortBody(shortPicture, 100);
-    const QString whole = picture(QStringLiteral("/pics/whole.png"));
-    server.addFile(QStringLiteral("/index.html"), page({shortPicture, whole}));
-
-    EXPECT_EQ(grabFrom(QStringLiteral("/index.html")), GrabDriver::Ending::Finished);
-    expectCleanFinish();
-    const QMap<QString, QByteArray> saved = world.savedPictures();
-    ASSERT_EQ(saved.size(), 1);
-    EXPECT_EQ(saved.first().size(), HttpTestServer::picture("PNG", 21, 20).size());
-    EXPECT_TRUE(world.grab.FolderFailures.empty()) << "a short picture is no failure";
-}
-
 TEST_F(BodyLimitTest, HugeLengthAndEndlessBodyAreRefusedWithoutBeingHeld)
 {
     server.announceHugeLength(QStringLiteral("/pics/huge.png"), qint64(8) * 1024 * 1024 * 1024);
@@ -307,10 +294,10 @@ TEST_F(GrabFaultTest, EveryKindOfFailureAtOnceCountsEachRequestOutOnce)
     EXPECT_EQ(grabFrom(QStringLiteral("/index.html")), GrabDriver::Ending::Finished);
     expectCleanFinish();
     EXPECT_EQ(world.grab.PicturesSaved, 30);
-    // 404, 500, two resets, the redirect that ends in the 404, and the 404 once more as the
-    // page that the redirect queued; the short picture is dropped without a failure.
+    // 404, 500, two resets, the short picture, the redirect that ends in the 404, and the 404
+    // once more as the page that the redirect queued.
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(failuresOf(QStringLiteral("/f%1/").arg(i)), 6) << i;
+        EXPECT_EQ(failuresOf(QStringLiteral("/f%1/").arg(i)), 7) << i;
     EXPECT_EQ(world.grab.BlockedFolders.size(), 4);
     EXPECT_EQ(failuresOf(QStringLiteral("/")), 1) << "the missing page";
 }
@@ -324,4 +311,26 @@ TEST_F(SlowHostTest, GrabWithManyPicturesFromOneSlowHostLosesNone)
     expectCleanFinish();
     EXPECT_TRUE(world.grab.FolderFailures.empty());
     EXPECT_EQ(world.grab.PicturesSaved, 120);
+}
+
+TEST_F(GrabFaultTest, GrabIntoAFolderItCannotWriteSaysWhyAndEndsAsUsual)
+{
+    SmallDisk disk(64 * 1024);
+    SKIP_UNLESS_MOUNTED(disk);
+    ASSERT_TRUE(disk.makeReadOnly());
+    world.settings.Download_File_Folder = disk.path();
+    world.status.MainWindowOpen = true;
+    QStringList panelOne;
+    QObject::connect(&world.status, &MainWindowStatus::panelChanged,
+                     [&panelOne](int panel, const QString &text) {
+                         if (panel == 1)
+                             panelOne.append(text);
+                     });
+    server.addFile(QStringLiteral("/index.html"), page(pictures(QStringLiteral("/pics/"), 3)));
+
+    EXPECT_EQ(grabFrom(QStringLiteral("/index.html")), GrabDriver::Ending::Finished);
+    expectCleanFinish();
+    EXPECT_EQ(world.grab.PicturesSaved, 0);
+    EXPECT_TRUE(panelOne.contains(QStringLiteral("text%1").arg(TextId::FolderNotWritable)))
+        << panelOne.join(u'|').toStdString();
 }

@@ -95,7 +95,6 @@ GrabDriver::Ending GrabWorld::run(const QString &searchText)
     QEventLoop loop;
     QTimer::singleShot(0, &loop, [&] {
         ending = driver.RunGrabbing();
-        liveRepliesAtEnd = downloads.liveReplies();
         loop.quit();
     });
     loop.exec();

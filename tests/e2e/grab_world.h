@@ -74,8 +74,6 @@ public:
 
     // Every problem the watchers saw: a request counted out twice, a watchdog that fired.
     QStringList problems;
-    // Network replies still alive when the last grab returned.
-    qsizetype liveRepliesAtEnd = -1;
     int watchdogMs = 30000;
 
     QTemporaryDir programFolder;

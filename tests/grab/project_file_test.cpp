@@ -1,7 +1,9 @@
 #include "grab/project_file.h"
 
 #include "grab_fixture.h"
+#include "support/small_disk.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -119,6 +121,29 @@ TEST_F(ProjectFileTest, ForeignFileLoadsNothing)
     grab.SeedCrawl(QStringLiteral("http://site/"), settings);
     EXPECT_FALSE(LoadProject(context));
     EXPECT_EQ(grab.LinkList.count(), 1);
+}
+
+TEST_F(ProjectFileTest, AFullDiskKeepsTheOldFileWhole)
+{
+    SmallDisk disk(256 * 1024);
+    SKIP_UNLESS_MOUNTED(disk);
+    grab.ProjectFilePath = disk.filePath(QStringLiteral("site.txt"));
+    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+    SaveProject(grab);
+    QFile file(grab.ProjectFilePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray old = file.readAll();
+    file.close();
+    ASSERT_FALSE(old.isEmpty());
+
+    disk.fillLeaving(8 * 1024);
+    for (int i = 0; i < 2000; ++i)
+        grab.ResourceList.append(QStringLiteral("http://site/pictures/%1.jpg").arg(i));
+    SaveProject(grab);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no partial file";
 }
 
 TEST_F(ProjectFileTest, FileOverTheLimitIsNotResumedAndStaysInPlace)

@@ -35,6 +35,8 @@ TEST(GrabOptions, EveryOptionReachesItsSetting)
                                             QStringLiteral("--min-width"),
                                             QStringLiteral("640"),
                                             QStringLiteral("--same-site"),
+                                            QStringLiteral("--connections"),
+                                            QStringLiteral("16"),
                                             QStringLiteral("--resume"),
                                             QStringLiteral("--json"),
                                             QStringLiteral("--quiet")});
@@ -55,6 +57,7 @@ TEST(GrabOptions, EveryOptionReachesItsSetting)
     EXPECT_EQ(s.Images_Width, 640);
     EXPECT_EQ(s.Images_Height, 0) << "a width alone leaves the height free";
     EXPECT_TRUE(s.StayOnSameSite);
+    EXPECT_EQ(s.Connections_Per_Host, 16);
     EXPECT_TRUE(o.resume && o.json && o.quiet);
 }
 
@@ -77,6 +80,9 @@ TEST(GrabOptions, BadCommandLinesNameTheOption)
                             QStringLiteral("4")},
          "--to"},
         {site + QStringList{QStringLiteral("--min-width"), QStringLiteral("40000")}, "--min-width"},
+        {site + QStringList{QStringLiteral("--connections"), QStringLiteral("0")}, "--connections"},
+        {site + QStringList{QStringLiteral("--connections"), QStringLiteral("17")},
+         "--connections"},
         {site + QStringList{QStringLiteral("--formats"), QStringLiteral("png,tiff")}, "--formats"},
         {site + QStringList{QStringLiteral("--formats"), QStringLiteral(", ")}, "--formats"},
         {site + QStringList{QStringLiteral("--name"), QStringLiteral("a/b")}, "--name"},

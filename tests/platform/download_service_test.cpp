@@ -4,14 +4,17 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QImage>
-#include <QSslConfiguration>
+#include <QSslCertificate>
+
 #include <QTimer>
+#include <curl/curl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -30,8 +33,8 @@ constexpr qint64 bodyLimit = 1024 * 1024;
 DownloadLimits shortLimits()
 {
     DownloadLimits limits;
-    limits.idleTimeoutMs = 300;
-    limits.totalTimeoutMs = 1500;
+    limits.idleTimeoutMs = 1000;
+    limits.totalTimeoutMs = 2500;
     limits.maxBodyBytes = bodyLimit;
     return limits;
 }
@@ -63,14 +66,19 @@ struct Notice {
     DownloadFailure failure = DownloadFailure::None;
 };
 
-// Every notification per key, and every breach of "one completion, nothing after it".
+// Every notification per key, and every breach of "one completion, nothing after it" and of
+// "a failure notice, then at once the failed completion". The failure notices themselves are
+// not listed among a key's notices.
 class NoticeLog {
 public:
     explicit NoticeLog(DownloadService &service)
     {
         QObject::connect(&service, &DownloadService::progress, &receiver_,
                          [this](const QString &key, int status, const QString &text) {
-                             add(key, {status, text, {}, 0, DownloadFailure::None}, false);
+                             if (status == Failed)
+                                 announce(key);
+                             else
+                                 add(key, {status, text, {}, 0, DownloadFailure::None}, false);
                          });
         QObject::connect(&service, &DownloadService::completed, &receiver_,
                          [this](const QString &key, int status, const QByteArray &bytes,
@@ -106,8 +114,22 @@ public:
     std::function<void(const QString &key, const Notice &notice)> onNotice;
 
 private:
+    void announce(const QString &key)
+    {
+        if (!announcedFailure_.isEmpty())
+            breaches.append(key + QStringLiteral(": failure notice before another's completion"));
+        if (completions_.value(key) > 0)
+            breaches.append(key + QStringLiteral(": failure notice after its completion"));
+        announcedFailure_ = key;
+    }
     void add(const QString &key, const Notice &notice, bool completion)
     {
+        const bool failed = completion && notice.status == Failed;
+        if (announcedFailure_ != (failed ? key : QString()))
+            breaches.append(key + (failed ? QStringLiteral(": failed without a failure notice")
+                                          : QStringLiteral(": a notice came between the failure "
+                                                           "notice and its completion")));
+        announcedFailure_.clear();
         if (completions_.value(key) > 0)
             breaches.append(key + QStringLiteral(": notice after its completion"));
         if (completion)
@@ -118,6 +140,7 @@ private:
     }
 
     QObject receiver_;
+    QString announcedFailure_;
     std::map<QString, std::vector<Notice>> notices_;
     QHash<QString, int> completions_;
 };
@@ -239,18 +262,38 @@ TEST_F(DownloadServiceTest, NetworkFailuresFailOnce)
         expectFailure(QLatin1String(key), DownloadFailure::NetworkError);
 }
 
-TEST_F(DownloadServiceTest, BodyCutShortOfItsLengthIsDeliveredWithTheLengthItAnnounced)
+TEST_F(DownloadServiceTest, BodyCutShortIsNeverDeliveredAsFinished)
 {
+    // Closed cleanly before the announced length or the last chunk, or reset in the middle of
+    // the body: the bytes that did arrive must never pass for the whole picture.
     const QByteArray picture = HttpTestServer::picture("JPG", 200, 200);
     ASSERT_GT(picture.size(), 1000);
-    server.addFile(QStringLiteral("/short.jpg"), picture);
+    for (const char *path : {"/short.jpg", "/short-chunked.jpg", "/reset-chunked.jpg"})
+        server.addFile(QLatin1String(path), picture);
     server.sendShortBody(QStringLiteral("/short.jpg"), 1000);
-    fetch(QStringLiteral("/short.jpg"), QStringLiteral("short"));
-    waitForEnd({QStringLiteral("short")});
-
-    EXPECT_EQ(log.statuses(QStringLiteral("short")), (Statuses{FirstData, Finished}));
-    EXPECT_EQ(log.last(QStringLiteral("short")).bytes, picture.left(1000));
-    EXPECT_EQ(log.last(QStringLiteral("short")).announced, picture.size());
+    server.sendShortChunked(QStringLiteral("/short-chunked.jpg"), 1000);
+    server.resetConnection(QStringLiteral("/reset-chunked.jpg"), 1000);
+    constexpr int rounds = 200;
+    constexpr int atOnce = 20;
+    for (int started = 0; started < rounds; started += atOnce) {
+        QStringList keys;
+        for (int i = started; i < started + atOnce; ++i) {
+            const char *path = i % 3 == 0   ? "/short.jpg"
+                               : i % 3 == 1 ? "/short-chunked.jpg"
+                                            : "/reset-chunked.jpg";
+            keys.append(QStringLiteral("%1 %2").arg(QLatin1String(path)).arg(i));
+            fetch(QLatin1String(path), keys.back());
+        }
+        waitForEnd(keys);
+        for (int i = 0; i < atOnce; ++i) {
+            const Notice end = log.last(keys[i]);
+            ASSERT_EQ(end.status, Failed) << keys[i].toStdString();
+            EXPECT_TRUE(end.bytes.isEmpty());
+            EXPECT_EQ(end.failure, (started + i) % 3 == 2 ? DownloadFailure::NetworkError
+                                                          : DownloadFailure::CutShort)
+                << keys[i].toStdString();
+        }
+    }
 }
 
 TEST_F(DownloadServiceTest, RedirectsAreReportedHopByHopAndRelativeTargetsResolved)
@@ -383,7 +426,7 @@ TEST_F(DownloadServiceTest, SilentServersHitTheIdleTimeoutAndDrippingOnesTheDead
 TEST_F(DownloadServiceTest, DeadlineCountsFromTheStartAcrossRedirects)
 {
     // Each hop answers well inside the idle limit, but the chain as a whole does not.
-    server.setLatency(200);
+    server.setLatency(300);
     for (int hop = 0; hop < 15; ++hop) {
         server.redirect(QStringLiteral("/slow/") + QString::number(hop),
                         QStringLiteral("/slow/") + QString::number(hop + 1));
@@ -471,52 +514,86 @@ TEST_F(DownloadServiceTest, CancelAllInsideARedirectNoticeEndsTheRequestQuietly)
     EXPECT_EQ(log.last(QStringLiteral("again")).bytes, "target");
 }
 
-TEST_F(DownloadServiceTest, RepliesAreFreedWhileTheCallerKeepsLettingEventsRun)
-{
-    // The test body plays the grab's driver: it never returns to an event loop, so replies that
-    // wait for deleteLater alone would pile up here.
-    server.addFile(QStringLiteral("/page.html"), "<html></html>");
-    server.stallBeforeHeaders(QStringLiteral("/stall"));
-    QStringList keys;
-    for (int i = 0; i < 10; ++i) {
-        keys.append(QStringLiteral("page") + QString::number(i));
-        fetch(QStringLiteral("/page.html"), keys.back());
-    }
-    for (int i = 0; i < 4; ++i)
-        fetch(QStringLiteral("/stall"), QStringLiteral("stall"));
-    waitForEnd(keys);
-    ASSERT_TRUE(runUntil([this] { return server.requestCount(QStringLiteral("/stall")) == 4; }));
-    service.cancelAllDownloads();
-    EXPECT_TRUE(runUntil([this] { return service.liveReplies() == 0; }, 1000))
-        << service.liveReplies() << " replies still alive";
-}
-
-TEST_F(DownloadServiceTest, AReplyOutlivesAHandlerThatRunsANestedLoop)
+TEST_F(DownloadServiceTest, AHandlerThatRunsANestedLoopSeesOtherRequestsEnd)
 {
     server.addFile(QStringLiteral("/first"), "first");
     server.addFile(QStringLiteral("/later"), "later");
     server.setLatency(50);
-    qsizetype aliveInsideHandler = -1;
+    const QStringList later = {QStringLiteral("later0"), QStringLiteral("later1"),
+                               QStringLiteral("later2")};
+    bool endedInsideHandler = false;
     log.onNotice = [&](const QString &key, const Notice &notice) {
         if (key != QStringLiteral("first") || notice.status != Finished)
             return;
-        // A long parse that yields: the other downloads end and are freed meanwhile.
-        for (int i = 0; i < 5; ++i)
-            fetch(QStringLiteral("/later"), QStringLiteral("later") + QString::number(i));
-        runUntil([&] {
-            return log.allEnded({QStringLiteral("later0"), QStringLiteral("later1"),
-                                 QStringLiteral("later2"), QStringLiteral("later3"),
-                                 QStringLiteral("later4")}) &&
-                   service.liveReplies() <= 1;
-        });
-        aliveInsideHandler = service.liveReplies();
+        // A long parse that yields: other downloads start and end meanwhile.
+        for (const QString &k : later)
+            fetch(QStringLiteral("/later"), k);
+        endedInsideHandler = runUntil([&] { return log.allEnded(later); });
     };
     fetch(QStringLiteral("/first"), QStringLiteral("first"));
     waitForEnd({QStringLiteral("first")});
 
-    EXPECT_EQ(aliveInsideHandler, 1) << "only the reply whose signal is still running";
-    EXPECT_EQ(log.last(QStringLiteral("later4")).bytes, "later");
-    EXPECT_TRUE(runUntil([this] { return service.liveReplies() == 0; }, 1000));
+    EXPECT_TRUE(endedInsideHandler);
+    EXPECT_EQ(log.last(QStringLiteral("later2")).bytes, "later");
+    EXPECT_EQ(service.activeDownloads(), 0);
+}
+
+TEST_F(DownloadServiceTest, AHostThatDoesNotResolveFailsEveryRequestToItAtOnce)
+{
+    // Far more than one connection's worth, so most of them wait for a slot; the idle limit
+    // is far away, so only the failed lookup can end them within the second.
+    NetworkDownloadService patient([] {
+        DownloadLimits limits;
+        limits.connectionsPerHost = 2;
+        return limits;
+    }());
+    NoticeLog patientLog(patient);
+    QStringList keys;
+    for (int i = 0; i < 12; ++i) {
+        keys.append(QStringLiteral("nowhere%1").arg(i));
+        ASSERT_TRUE(patient.beginDownload(
+            QStringLiteral("http://no-such-host.invalid/pictures/%1.jpg").arg(i), keys.back()));
+    }
+    EXPECT_TRUE(runUntil([&] { return patientLog.allEnded(keys); }, 1000));
+    for (const QString &key : keys) {
+        EXPECT_EQ(patientLog.statuses(key), (Statuses{Failed})) << key.toStdString();
+        EXPECT_EQ(patientLog.last(key).failure, DownloadFailure::UnknownHost);
+    }
+    // A request to the same host afterwards fails without another wait.
+    ASSERT_TRUE(patient.beginDownload(QStringLiteral("https://NO-SUCH-HOST.invalid/late.jpg"),
+                                      QStringLiteral("late")));
+    EXPECT_EQ(patientLog.statuses(QStringLiteral("late")), Statuses{}) << "never inside begin";
+    EXPECT_TRUE(runUntil([&] { return patientLog.ended(QStringLiteral("late")); }, 1000));
+    EXPECT_EQ(patientLog.last(QStringLiteral("late")).failure, DownloadFailure::UnknownHost);
+    EXPECT_TRUE(patientLog.breaches.isEmpty()) << patientLog.breaches.join(u'\n').toStdString();
+}
+
+TEST_F(DownloadServiceTest, BodiesHeldTogetherStayUnderTheBoundWhenEightHostsSendEndlessly)
+{
+    DownloadLimits limits = shortLimits();
+    limits.idleTimeoutMs = 3000;
+    limits.totalTimeoutMs = 20000;
+    limits.maxBodyBytes = 4 * 1024 * 1024;
+    limits.maxHeldBytes = 6 * 1024 * 1024;
+    NetworkDownloadService bounded(limits);
+    NoticeLog boundedLog(bounded);
+    std::vector<std::unique_ptr<HttpTestServer>> hosts;
+    QStringList keys;
+    for (int i = 0; i < 8; ++i) {
+        hosts.push_back(std::make_unique<HttpTestServer>());
+        hosts.back()->sendEndlessChunked(QStringLiteral("/endless.jpg"));
+        keys.append(QStringLiteral("host%1").arg(i));
+        ASSERT_TRUE(
+            bounded.beginDownload(hosts.back()->url(QStringLiteral("/endless.jpg")), keys.back()));
+    }
+    EXPECT_TRUE(runUntil([&] { return boundedLog.allEnded(keys); }, 15000));
+    for (const QString &key : keys)
+        EXPECT_EQ(boundedLog.last(key).failure, DownloadFailure::TooLarge) << key.toStdString();
+    // One curl write past the bound at most.
+    EXPECT_GT(bounded.mostBytesHeld(), limits.maxBodyBytes) << "the bound was reached";
+    EXPECT_LE(bounded.mostBytesHeld(), limits.maxHeldBytes + CURL_MAX_WRITE_SIZE);
+    EXPECT_LE(bounded.largestBodyHeld(), limits.maxBodyBytes);
+    EXPECT_TRUE(boundedLog.breaches.isEmpty());
 }
 
 TEST_F(DownloadServiceTest, ManyRequestsAtOnceAllComplete)
@@ -536,48 +613,53 @@ TEST_F(DownloadServiceTest, ManyRequestsAtOnceAllComplete)
     }
 }
 
-TEST(DownloadServiceQueue, RequestsBeyondSixPerHostWaitWithoutTheirClocksRunning)
+TEST(DownloadServiceQueue, RequestsBeyondTheConnectionLimitWaitWithoutTheirClocksRunning)
 {
-    // Each request takes 150 ms, well inside both limits, but 24 of them on six connections
-    // take 600 ms: longer than the idle limit and the deadline of one request.
-    DownloadLimits limits;
-    limits.idleTimeoutMs = 400;
-    limits.totalTimeoutMs = 500;
-    NetworkDownloadService service(limits);
-    NoticeLog log(service);
-    HttpTestServer server;
-    server.setLatency(150);
-    QStringList keys;
-    for (int i = 0; i < 24; ++i) {
-        const QString path = QStringLiteral("/queued/%1.png").arg(i);
-        server.addFile(path, QByteArray::number(i).repeated(50));
-        keys.append(path);
-        ASSERT_TRUE(service.beginDownload(server.url(path), path));
+    // Each request takes 150 ms, well inside both limits, but 24 of them on three connections
+    // take 1.2 s: longer than the idle limit and the deadline of one request. So does one
+    // connection with eight.
+    for (const int connections : {1, 3}) {
+        DownloadLimits limits;
+        limits.idleTimeoutMs = 600;
+        limits.totalTimeoutMs = 700;
+        limits.connectionsPerHost = connections;
+        NetworkDownloadService service(limits);
+        NoticeLog log(service);
+        HttpTestServer server;
+        server.setLatency(150);
+        QStringList keys;
+        for (int i = 0; i < 8 * connections; ++i) {
+            const QString path = QStringLiteral("/queued/%1.png").arg(i);
+            server.addFile(path, QByteArray::number(i).repeated(50));
+            keys.append(path);
+            ASSERT_TRUE(service.beginDownload(server.url(path), path));
+        }
+        int mostConnections = 0;
+        EXPECT_TRUE(runUntil([&] {
+            mostConnections = std::max(mostConnections, server.openConnections());
+            return log.allEnded(keys);
+        }));
+        for (int i = 0; i < keys.size(); ++i) {
+            EXPECT_EQ(log.statuses(keys[i]), (Statuses{FirstData, Finished})) << i;
+            EXPECT_EQ(log.last(keys[i]).bytes, QByteArray::number(i).repeated(50)) << i;
+        }
+        EXPECT_EQ(mostConnections, connections) << "counted at the server";
+        EXPECT_TRUE(log.breaches.isEmpty()) << log.breaches.join(u'\n').toStdString();
     }
-    int mostConnections = 0;
-    EXPECT_TRUE(runUntil([&] {
-        mostConnections = std::max(mostConnections, server.openConnections());
-        return log.allEnded(keys);
-    }));
-    for (int i = 0; i < 24; ++i) {
-        EXPECT_EQ(log.statuses(keys[i]), (Statuses{FirstData, Finished})) << i;
-        EXPECT_EQ(log.last(keys[i]).bytes, QByteArray::number(i).repeated(50)) << i;
-    }
-    EXPECT_EQ(service.busiestHost(), NetworkDownloadService::TransfersPerHost);
-    EXPECT_LE(mostConnections, NetworkDownloadService::TransfersPerHost);
-    EXPECT_TRUE(log.breaches.isEmpty()) << log.breaches.join(u'\n').toStdString();
 }
 
 TEST(DownloadServiceQueue, AFullHostHoldsUpNoOtherHostAndItsQueueCancelsQuietly)
 {
-    NetworkDownloadService service(shortLimits());
+    DownloadLimits limits = shortLimits();
+    limits.connectionsPerHost = 2;
+    NetworkDownloadService service(limits);
     NoticeLog log(service);
     HttpTestServer busy;
     HttpTestServer other;
     busy.stallBeforeHeaders(QStringLiteral("/stall"));
     busy.addFile(QStringLiteral("/waiting"), "waiting");
     other.addFile(QStringLiteral("/free"), "free");
-    for (int i = 0; i < NetworkDownloadService::TransfersPerHost; ++i)
+    for (int i = 0; i < limits.connectionsPerHost; ++i)
         ASSERT_TRUE(service.beginDownload(busy.url(QStringLiteral("/stall")),
                                           QStringLiteral("stall%1").arg(i)));
     ASSERT_TRUE(service.beginDownload(busy.url(QStringLiteral("/waiting")), QStringLiteral("w")));
@@ -586,10 +668,10 @@ TEST(DownloadServiceQueue, AFullHostHoldsUpNoOtherHostAndItsQueueCancelsQuietly)
     EXPECT_TRUE(runUntil([&] { return log.ended(QStringLiteral("free")); }));
     EXPECT_EQ(log.last(QStringLiteral("free")).bytes, "free");
     EXPECT_EQ(busy.requestCount(QStringLiteral("/waiting")), 0) << "its turn has not come";
-    EXPECT_EQ(service.activeDownloads(), NetworkDownloadService::TransfersPerHost + 1);
+    EXPECT_EQ(service.activeDownloads(), limits.connectionsPerHost + 1);
 
     service.cancelAllDownloads();
-    runFor(shortLimits().idleTimeoutMs + 200);
+    runFor(limits.idleTimeoutMs + 200);
     EXPECT_TRUE(log.statuses(QStringLiteral("w")).empty());
     EXPECT_EQ(busy.requestCount(QStringLiteral("/waiting")), 0);
     EXPECT_EQ(service.activeDownloads(), 0);
@@ -600,46 +682,22 @@ TEST(DownloadServiceQueue, AFullHostHoldsUpNoOtherHostAndItsQueueCancelsQuietly)
     EXPECT_EQ(log.last(QStringLiteral("w2")).bytes, "waiting");
 }
 
-// Adds a certificate to the process's trusted ones for as long as it lives.
-class TrustedCertificate {
-public:
-    explicit TrustedCertificate(const QSslCertificate &certificate)
-        : original_(QSslConfiguration::defaultConfiguration())
-    {
-        QSslConfiguration trusting = original_;
-        trusting.addCaCertificate(certificate);
-        QSslConfiguration::setDefaultConfiguration(trusting);
-    }
-    ~TrustedCertificate() { QSslConfiguration::setDefaultConfiguration(original_); }
-    TrustedCertificate(const TrustedCertificate &) = delete;
-    TrustedCertificate &operator=(const TrustedCertificate &) = delete;
-
-private:
-    QSslConfiguration original_;
-};
-
 TEST(DownloadServiceTls, HttpsWorksWithATrustedCertificateAndFailsWithoutOne)
 {
     HttpTestServer server(HttpTestServer::Transport::Tls);
     const QByteArray picture = HttpTestServer::picture("PNG", 8, 8);
     server.addFile(QStringLiteral("/secure.png"), picture);
     const QString address = server.url(QStringLiteral("/secure.png"));
-    {
-        NetworkDownloadService service(shortLimits());
-        NoticeLog log(service);
-        ASSERT_TRUE(service.beginDownload(address, QStringLiteral("untrusted")));
-        EXPECT_TRUE(runUntil([&] { return log.ended(QStringLiteral("untrusted")); }));
-        EXPECT_EQ(log.statuses(QStringLiteral("untrusted")), (Statuses{Failed}));
-        EXPECT_EQ(log.last(QStringLiteral("untrusted")).failure, DownloadFailure::NetworkError);
-    }
-
-    // The manager keeps the TLS settings of a host's first connection, hence a new service.
-    const TrustedCertificate trust(HttpTestServer::certificate());
     NetworkDownloadService service(shortLimits());
     NoticeLog log(service);
+    ASSERT_TRUE(service.beginDownload(address, QStringLiteral("untrusted")));
+    EXPECT_TRUE(runUntil([&] { return log.ended(QStringLiteral("untrusted")); }));
+    EXPECT_EQ(log.statuses(QStringLiteral("untrusted")), (Statuses{Failed}));
+    EXPECT_EQ(log.last(QStringLiteral("untrusted")).failure, DownloadFailure::NetworkError);
+
+    service.trustCertificates(HttpTestServer::certificate().toPem());
     ASSERT_TRUE(service.beginDownload(address, QStringLiteral("trusted")));
     EXPECT_TRUE(runUntil([&] { return log.ended(QStringLiteral("trusted")); }));
-
     EXPECT_EQ(log.statuses(QStringLiteral("trusted")), (Statuses{FirstData, Finished}));
     EXPECT_EQ(log.last(QStringLiteral("trusted")).bytes, picture);
     EXPECT_TRUE(log.breaches.isEmpty());

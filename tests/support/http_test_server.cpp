@@ -266,6 +266,11 @@ private:
             socket_->write(body.left(qsizetype(rule.amount)));
             socket_->disconnectFromHost();
             return;
+        case Kind::ShortChunked:
+            writeHead(200, {"Content-Type: " + type, "Transfer-Encoding: chunked"});
+            socket_->write(chunk(body.left(qsizetype(rule.amount))));
+            socket_->disconnectFromHost();
+            return;
         case Kind::Redirect:
             writeHead(rule.status, {"Location: " + rule.location.toUtf8(), contentLength(0)});
             endResponse();
@@ -468,6 +473,11 @@ void HttpTestServer::stallAfterHeaders(const QString &path)
 void HttpTestServer::sendShortBody(const QString &path, qint64 sentBytes)
 {
     rules_.insert(path, {Kind::ShortBody, 200, sentBytes, 0, {}});
+}
+
+void HttpTestServer::sendShortChunked(const QString &path, qint64 sentBytes)
+{
+    rules_.insert(path, {Kind::ShortChunked, 200, sentBytes, 0, {}});
 }
 
 void HttpTestServer::redirect(const QString &path, const QString &location, int status)

@@ -54,6 +54,8 @@ public:
     void stallAfterHeaders(const QString &path);
     // Announces the whole content, sends sentBytes of it and closes the connection.
     void sendShortBody(const QString &path, qint64 sentBytes);
+    // Sends sentBytes of the content in chunks and closes the connection without the last one.
+    void sendShortChunked(const QString &path, qint64 sentBytes);
     void redirect(const QString &path, const QString &location, int status = 302);
     // Announces length and sends filler for as long as the client reads.
     void announceHugeLength(const QString &path, qint64 length);
@@ -83,6 +85,7 @@ private:
         StallBeforeHeaders,
         StallAfterHeaders,
         ShortBody,
+        ShortChunked,
         Redirect,
         HugeLength,
         EndlessChunked,
