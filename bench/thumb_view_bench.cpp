@@ -68,6 +68,9 @@ struct PictureFolder {
         for (int i = 1; i < FolderSize - Photos; ++i)
             QFile::copy(first,
                         dir.filePath(QStringLiteral("b%1.jpg").arg(i, 5, 10, QLatin1Char('0'))));
+        // A folder that changed within the last seconds is listed on every tick; the ticks
+        // below look at one that has come to rest.
+        QThread::msleep(3500);
     }
     QTemporaryDir dir;
 };
