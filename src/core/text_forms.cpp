@@ -107,7 +107,8 @@ qint16 int16FromNumericPrefix(const QString &text)
 
 QString textFromBytes(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut off at the end is an error, not held back for more bytes.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return QString::fromLatin1(bytes);

@@ -50,4 +50,5 @@ TEST(TextForms, BytesAreUtf8OrElseLatin1)
 {
     EXPECT_EQ(textFromBytes("caf\xC3\xA9"), u"caf\u00E9"_s);
     EXPECT_EQ(textFromBytes("caf\xE9 au lait"), u"caf\u00E9 au lait"_s);
+    EXPECT_EQ(textFromBytes("caf\xE9"), u"caf\u00E9"_s);
 }
