@@ -37,6 +37,7 @@ void GrabState::SeedCrawl(const QString &startAddress, const Settings &settings)
 {
     PagesCounted = 0;
     PicturesSaved = 0;
+    PicturesNotWritten = 0;
     FileCounter.fill(settings.FileFromNum);
 
     ResourceList.clear();

@@ -91,6 +91,7 @@ public:
     bool KeywordSearchMode = true;
     qint32 PagesCounted = 0;
     qint32 PicturesSaved = 0;
+    qint32 PicturesNotWritten = 0; // refused by the folder: not writable or the disk full
     std::array<qint32, 4> FileCounter{};
     QString ProjectFilePath;
     QString SiteRoot;

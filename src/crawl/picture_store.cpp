@@ -122,9 +122,11 @@ bool StorePicture(CrawlContext &context, QByteArray bytes, QString key)
     case WriteOutcome::Written:
         break;
     case WriteOutcome::NotWritable:
+        ++grab.PicturesNotWritten;
         context.status.showStatus(1, context.texts[TextId::FolderNotWritable]);
         return false;
     case WriteOutcome::DiskFull:
+        ++grab.PicturesNotWritten;
         context.status.showStatus(1, context.texts[TextId::DiskFull]);
         return false;
     case WriteOutcome::Failed:

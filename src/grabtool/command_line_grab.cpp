@@ -126,6 +126,7 @@ GrabResult CommandLineGrab::run()
     }
     const GrabState &grab = parts_->grab;
     result.pictures = grab.PicturesSaved;
+    result.notWritten = grab.PicturesNotWritten;
     result.pages = grab.PagesCounted;
     result.seconds = clock.elapsed() / 1000.0;
     result.bytes = bytes_;

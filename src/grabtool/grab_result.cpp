@@ -25,7 +25,7 @@ int exitStatusOf(const GrabResult &result)
     switch (result.ending) {
     case GrabResult::Ending::Finished:
     case GrabResult::Ending::Stopped:
-        return ExitStatus::Done;
+        return result.notWritten > 0 ? ExitStatus::FolderNotWritable : ExitStatus::Done;
     case GrabResult::Ending::NetworkLost:
         return ExitStatus::NetworkLost;
     case GrabResult::Ending::Interrupted:

@@ -23,6 +23,7 @@ struct GrabResult {
     QString folder;         // the picture folder
     QString projectFile;    // where the search's project file lies
     bool resumable = false; // the project file exists: --resume can go on
+    qint32 notWritten = 0;  // pictures the folder refused (not writable, disk full)
 };
 
 int exitStatusOf(const GrabResult &result);

@@ -217,6 +217,7 @@ TEST_F(PictureStoreTest, APictureThatCannotBeWrittenCountsNothingAndSaysWhyInPan
         {"read-only folder", [&disk] { ASSERT_TRUE(disk.makeReadOnly()); }, disk.path(),
          QStringLiteral("not writable")},
     };
+    qint32 refused = 0;
     for (const auto &c : cases) {
         c.arrange();
         settings.Download_File_Folder = c.folder;
@@ -225,6 +226,7 @@ TEST_F(PictureStoreTest, APictureThatCannotBeWrittenCountsNothingAndSaysWhyInPan
         EXPECT_FALSE(store(gif(1, 1, 64 * 1024))) << c.situation;
         EXPECT_EQ(status.panelText(1), c.panel) << c.situation;
         EXPECT_EQ(grab.PicturesSaved, 0) << c.situation;
+        EXPECT_EQ(grab.PicturesNotWritten, ++refused) << c.situation;
         EXPECT_EQ(status.panelText(2), QString()) << c.situation;
     }
     QFile kept(disk.filePath(QStringLiteral("Catch00001.gif")));

@@ -111,15 +111,19 @@ TEST(GrabResult, ExitStatusTextAndJsonTellTheEnding)
         GrabResult::Ending ending;
         int status;
         const char *name;
+        qint32 notWritten = 0;
     } cases[] = {
         {GrabResult::Ending::Finished, ExitStatus::Done, "finished"},
         {GrabResult::Ending::Stopped, ExitStatus::Done, "stopped"},
         {GrabResult::Ending::NetworkLost, ExitStatus::NetworkLost, "network lost"},
         {GrabResult::Ending::Interrupted, ExitStatus::Interrupted, "interrupted"},
+        {GrabResult::Ending::Finished, ExitStatus::FolderNotWritable, "finished", 1},
+        {GrabResult::Ending::Stopped, ExitStatus::FolderNotWritable, "stopped", 1},
     };
     for (const auto &c : cases) {
         GrabResult result;
         result.ending = c.ending;
+        result.notWritten = c.notWritten;
         result.pictures = 12;
         result.pages = 3;
         result.seconds = 1.5;
