@@ -47,7 +47,7 @@ struct Finished {
 TEST(CommandLineGrab, LostNetworkEndsTheGrabWithStatus2)
 {
     HttpTestServer site;
-    site.stallBeforeHeaders(QStringLiteral("/index.html"));
+    site.serve(QStringLiteral("/index.html"), {.cut = HttpReply::Cut::Stall, .cutAfter = -1});
     QTemporaryDir folder;
     GrabOptions options;
     options.settings.Download_File_Folder = folder.path();
