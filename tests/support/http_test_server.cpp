@@ -12,7 +12,6 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -59,12 +58,6 @@ public:
         drip_.setSingleShot(true);
         connect(&drip_, &QTimer::timeout, this, &HttpTestConnection::pump);
         handleNext();
-    }
-
-    ~HttpTestConnection() override
-    {
-        socket_->disconnect(this);
-        socket_->abort();
     }
 
 private:
@@ -150,6 +143,7 @@ private:
         const linger hardClose{1, 0};
         ::setsockopt(int(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hardClose,
                      sizeof hardClose);
+        socket_->abort();
         server_.forget(this);
     }
 
@@ -164,32 +158,25 @@ private:
     QTimer drip_;
 };
 
-HttpTestServer::HttpTestServer(Transport transport, QObject *parent)
-    : QObject(parent), transport_(transport)
+HttpTestServer::HttpTestServer(Transport transport)
+    : scheme_(transport == Transport::Tls ? u"https"_s : u"http"_s)
 {
-    if (transport_ == Transport::Tls) {
-        auto server = std::make_unique<QSslServer>();
+    if (transport == Transport::Tls) {
+        auto *server = new QSslServer(this);
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
         configuration.setLocalCertificate(certificate());
         configuration.setPrivateKey(QSslKey(QByteArray(privateKeyPem), QSsl::Ec));
-        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
         server->setSslConfiguration(configuration);
-        listener_ = std::move(server);
+        listener_ = server;
     } else {
-        listener_ = std::make_unique<QTcpServer>();
+        listener_ = new QTcpServer(this);
     }
     listener_->setMaxPendingConnections(1000);
-    connect(listener_.get(), &QTcpServer::pendingConnectionAvailable, this,
+    connect(listener_, &QTcpServer::pendingConnectionAvailable, this,
             &HttpTestServer::acceptConnections);
     if (!listener_->listen(QHostAddress::LocalHost, 0))
         qFatal("HttpTestServer: cannot listen on 127.0.0.1: %s",
                qPrintable(listener_->errorString()));
-}
-
-HttpTestServer::~HttpTestServer()
-{
-    listener_->close();
-    qDeleteAll(std::exchange(connections_, {}));
 }
 
 quint16 HttpTestServer::port() const
@@ -199,8 +186,7 @@ quint16 HttpTestServer::port() const
 
 QString HttpTestServer::url(const QString &path) const
 {
-    return (transport_ == Transport::Tls ? u"https"_s : u"http"_s) + u"://127.0.0.1:"_s +
-           QString::number(port()) + path;
+    return scheme_ + u"://127.0.0.1:"_s + QString::number(port()) + path;
 }
 
 QSslCertificate HttpTestServer::certificate()
@@ -208,18 +194,10 @@ QSslCertificate HttpTestServer::certificate()
     return QSslCertificate(QByteArray(certificatePem));
 }
 
-void HttpTestServer::serve(const QString &path, const HttpReply &reply)
-{
-    replies_.insert(path, reply);
-}
-
 QByteArray HttpTestServer::picture(const char *format, int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 255) / std::max(1, width - 1), (y * 7) % 256, 128));
-    }
+    image.fill(qRgb(width % 256, height % 256, 128));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -12,8 +12,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 class QTcpServer;
 class HttpTestConnection;
 
@@ -45,8 +43,7 @@ public:
 
     // Listens on an ephemeral port at once. With Tls the server presents certificate(), issued
     // to 127.0.0.1; a client must trust it explicitly.
-    explicit HttpTestServer(Transport transport = Transport::Plain, QObject *parent = nullptr);
-    ~HttpTestServer() override;
+    explicit HttpTestServer(Transport transport = Transport::Plain);
 
     quint16 port() const;
     // "http://127.0.0.1:<port>" (or https) followed by path, which starts with "/".
@@ -55,7 +52,7 @@ public:
 
     // Paths are request targets as the client sends them, such as "/a/b.jpg" or
     // "/images?q=x&start=0". Any other target is answered 404.
-    void serve(const QString &path, const HttpReply &reply);
+    void serve(const QString &path, const HttpReply &reply) { replies_.insert(path, reply); }
     void addFile(const QString &path, const QByteArray &bytes) { serve(path, {.body = bytes}); }
     // Every answer waits this long after its request arrived.
     void setLatency(int milliseconds) { latencyMs_ = milliseconds; }
@@ -76,8 +73,8 @@ private:
     void acceptConnections();
     void forget(HttpTestConnection *connection);
 
-    Transport transport_;
-    std::unique_ptr<QTcpServer> listener_;
+    QString scheme_;
+    QTcpServer *listener_;
     QSet<HttpTestConnection *> connections_;
     QHash<QString, HttpReply> replies_;
     int latencyMs_ = 0;
