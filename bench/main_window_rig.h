@@ -8,6 +8,7 @@
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
 #include "mainwin/panel_values.h"
+#include "mainwin/thumb_view.h"
 #include "platform/event_pump.h"
 #include "platform/file_listing.h"
 #include "platform/folder_picker.h"
@@ -37,19 +38,27 @@ public:
 
 class IdleHost final : public MainWindowHost {
 public:
+    IdleHost() { forget(); }
     void showHelp() override {}
     bool thumbRefreshEnabled() const override { return true; }
     void setThumbRefreshEnabled(bool) override {}
     void startGrabTimers() override {}
     void cancelGrabStart() override {}
-    const FileListing &fileListing() const override { return listing; }
+    FolderListing &folderListing() override { return *listing; }
     ThumbnailCache &thumbnails() override { return *cache; }
     EventPump &events() override { return pump; }
     PicturePreview *viewer() override { return nullptr; }
 
-    DirFileListing folderListing;
-    CachedFileListing listing{folderListing};
-    std::unique_ptr<ThumbnailCache> cache = std::make_unique<ThumbnailCache>();
+    // Nothing listed or decoded yet, as when the program starts.
+    void forget()
+    {
+        listing = std::make_unique<FolderListing>(dirListing);
+        cache = std::make_unique<ThumbnailCache>(ThumbnailCache::DefaultCapacity, ThumbsPerPage);
+    }
+
+    DirFileListing dirListing;
+    std::unique_ptr<FolderListing> listing;
+    std::unique_ptr<ThumbnailCache> cache;
     QtEventPump pump;
 };
 

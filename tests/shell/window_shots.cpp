@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     MainWindowRig rig(QCoreApplication::applicationDirPath());
     AppState &state = rig.state;
-    if (loadLanguage(state.programFolder, rig.host.folderListing, state.language) !=
+    if (loadLanguage(state.programFolder, rig.host.dirListing, state.language) !=
         LanguageLoadResult::Loaded) {
         std::fprintf(stderr, "no language file beside the executable\n");
         return 1;
