@@ -2,8 +2,6 @@
 #include "grab/search_start.h"
 #include "mainwin_fixture.h"
 
-#include <QComboBox>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,7 +80,7 @@ TEST_F(MainWindowTest, GrabNowChecksInOrderThenSeedsAndStoresTheSearchAndThenSto
     EXPECT_EQ(host.timerStarts, 2);
 }
 
-TEST_F(MainWindowTest, HideWaitsForTheThumbnailRebuildAndTheStripIsCentredAsOne)
+TEST_F(MainWindowTest, HideAndCloseWaitForTheThumbnailRebuildAndHelpAsksTheHost)
 {
     frmResource &w = open();
     int hideRequests = 0;
@@ -96,41 +94,4 @@ TEST_F(MainWindowTest, HideWaitsForTheThumbnailRebuildAndTheStripIsCentredAsOne)
     }
     w.cmdHelp->click();
     EXPECT_EQ(host.helpShown, 1);
-
-    w.picThumb[0]->move(25, 328);
-    const QPoint first = w.cmdFirst->pos(), slot = w.picThumb[0]->pos(), hide = w.cmdExit->pos();
-    for (const int shift : {0, 100}) {
-        const int width = frmResource::ClientWidth + 2 * shift + 1;
-        w.resize(width, 600);
-        EXPECT_EQ(w.cmdFirst->pos(), first + QPoint(shift, 0)) << width;
-        EXPECT_EQ(w.picThumb[0]->pos(), slot + QPoint(shift, 0)) << width;
-        const QRect page = w.lblThumbViewPage->geometry();
-        EXPECT_LE(std::abs(page.left() - (width - 1 - page.right())), 1) << "centred";
-        EXPECT_EQ(w.cmdExit->pos(), hide);
-    }
-}
-
-TEST_F(MainWindowTest, HistoryPickStaysInMemoryAndDeleteStoresTheNewList)
-{
-    state.projects = {u"e0"_s, u"e1"_s, u"e2"_s, u"e3"_s};
-    state.store.SaveProjectList(state.settings, state.projects);
-    open();
-    QComboBox *box = panel().cmbSearchedSite;
-    box->setCurrentIndex(2);
-    Q_EMIT box->activated(2);
-    EXPECT_EQ(state.projects, (ProjectList{u"e2"_s, u"e0"_s, u"e1"_s, u"e3"_s}));
-    EXPECT_EQ(values.SearchText, u"e2"_s);
-    window->cmdGrabNow->click(); // a search in the history is not stored again
-    EXPECT_EQ(stored(SettingsStore::ResSettingKey, u"Project1"_s), u"e0"_s);
-    box->setCurrentIndex(1); // until the text timer shows the first entry again
-    QEventLoop loop;
-    QObject::connect(&panel().tmrText, &QTimer::timeout, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_EQ(box->currentIndex(), 0);
-    box->setCurrentIndex(1);
-    panel().cmdDelete->click();
-    EXPECT_EQ(box->count(), 3);
-    EXPECT_EQ(stored(SettingsStore::ResSettingKey, u"Project2"_s), u"e1"_s);
 }
