@@ -1,5 +1,7 @@
 #include "viewer/view_geometry.h"
 
+#include <QSize>
+
 #include <gtest/gtest.h>
 
 TEST(ViewGeometry, FitShrinksByTheBindingSideToWholePercentAndZoomGoesByFixedSteps)
