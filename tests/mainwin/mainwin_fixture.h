@@ -67,15 +67,6 @@ protected:
     }
     ocxResource &panel() { return window->panel(); }
 
-    QString stored(const QString &key, const QString &name) const
-    {
-        return state.store.ReadRegistryValue(key, name);
-    }
-    QString lastMessage() const
-    {
-        return messages.shown.empty() ? QString() : messages.shown.back().text;
-    }
-
     PanelValues values;
     ScriptedMessageBoxes messages;
     ScriptedFolderPicker folders;

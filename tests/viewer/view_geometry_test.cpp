@@ -1,3 +1,4 @@
+#include "viewer/picture_transforms.h"
 #include "viewer/view_geometry.h"
 
 #include <QSize>
@@ -32,8 +33,7 @@ TEST(ViewGeometry, FitShrinksByTheBindingSideToWholePercentAndZoomGoesByFixedSte
         {0.69, 0.7, 0.5},   {0.7, 1.0, 0.5},  {0.71, 1.0, 0.7},  {1.0, 1.0, 0.7},
         {1.01, 1.0, 1.01}};
     for (const auto &[from, in, out] : steps) {
-        EXPECT_EQ(zoomInStep(from), in) << from;
-        EXPECT_EQ(zoomOutStep(from), out) << from;
+        EXPECT_EQ(std::pair(zoomInStep(from), zoomOutStep(from)), std::pair(in, out)) << from;
     }
 }
 
@@ -42,10 +42,9 @@ TEST(LayoutAxis, OverflowOnlyPastTheClientCentredAndPannedToEitherEdgeExactly)
     // Shown extent in a client of 800, pan; overflow, holder range, value when centred and
     // after the pan, and the picture's start after the pan.
     const std::tuple<qint32, qint32, bool, qint32, qint32, qint32, double> cases[] = {
-        {799, 30, false, 0, 0, 0, 0.5}, // fits: centred on a half pixel, no pan
-        {800, 30, false, 0, 0, 0, 0},   // exactly as wide as the client
-        {801, 0, true, 1, 0, 0, -0.5},  // one pixel wider
-        {1000, 30, true, 200, 100, 130, -70},
+        {799, 30, false, 0, 0, 0, 0.5},      // fits: centred on a half pixel, no pan
+        {800, 30, false, 0, 0, 0, 0},        // exactly as wide as the client
+        {801, 0, true, 1, 0, 0, -0.5},       // one pixel wider
         {1000, 100, true, 200, 100, 200, 0}, // the left edge exactly at the window's
         {1000, 101, true, 200, 100, 200, 0},
         {1000, -100, true, 200, 100, 0, -200},
@@ -59,10 +58,33 @@ TEST(LayoutAxis, OverflowOnlyPastTheClientCentredAndPannedToEitherEdgeExactly)
                   (std::tuple{overflow, max, centre}))
             << shown;
         axis.pan(delta);
-        EXPECT_EQ(axis.Value, panned) << shown << " by " << delta;
-        EXPECT_EQ(axis.start, start) << shown << " by " << delta;
+        EXPECT_EQ(std::pair(axis.Value, axis.start), std::pair(panned, start)) << delta;
     }
     LayoutAxis axis; // the holder refuses a value outside its range
     axis.layout(800, 1000);
     EXPECT_FALSE(axis.setValue(-1) || axis.setValue(201));
+}
+
+TEST(PictureTransforms, EachTransformIsItsPixelMapping)
+{
+    const int W = 3, H = 2; // every pixel differs, so that any wrong mapping shows
+    QImage source(W, H, QImage::Format_RGB32);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            source.setPixel(x, y, qRgb(x, y, 0));
+    const std::pair<Transform, QPoint (*)(int x, int y)> cases[] = {
+        {Transform::FlipHorizontal, [](int x, int y) { return QPoint(W - 1 - x, y); }},
+        {Transform::FlipVertical, [](int x, int y) { return QPoint(x, H - 1 - y); }},
+        {Transform::RotateLeft, [](int x, int y) { return QPoint(y, W - 1 - x); }},
+        {Transform::RotateRight, [](int x, int y) { return QPoint(H - 1 - y, x); }},
+    };
+    for (const auto &[transform, target] : cases) {
+        const QImage result = transformed(source, transform);
+        const bool turned =
+            transform == Transform::RotateLeft || transform == Transform::RotateRight;
+        ASSERT_EQ(result.size(), turned ? source.size().transposed() : source.size());
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                EXPECT_EQ(result.pixel(target(x, y)), source.pixel(x, y)) << int(transform);
+    }
 }

