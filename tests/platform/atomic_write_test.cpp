@@ -1,89 +1,54 @@
 #include "platform/atomic_write.h"
 #include "support/small_disk.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-void PrintTo(WriteOutcome outcome, std::ostream *out)
-{
-    *out << "WriteOutcome(" << int(outcome) << ")";
-}
-
 namespace {
-
 QByteArray contentsOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void put(const QString &path, const QByteArray &bytes)
+TEST(AtomicWrite, ReplacesTheWholeFileOrNothingAndLeavesNoTemporaryBehind)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    const struct {
+        const char *situation;
+        void (*arrange)(const SmallDisk &);
+        WriteOutcome outcome;
+    } cases[] = {
+        {"room enough", [](const SmallDisk &) {}, WriteOutcome::Written},
+        {"disk full", [](const SmallDisk &on) { on.fillLeaving(16 * 1024); },
+         WriteOutcome::DiskFull},
+        {"full disk told at close", [](const SmallDisk &on) { on.fillLeaving(16 * 1024, true); },
+         WriteOutcome::DiskFull},
+        {"read-only disk", [](const SmallDisk &on) { on.makeReadOnly(); },
+         WriteOutcome::NotWritable},
+    };
+    const QByteArray old("old picture");
+    const QByteArray picture(64 * 1024, 'n'); // takes several write calls
+    for (const auto &c : cases) {
+        for (const bool durable : {false, true}) {
+            SmallDisk disk(1024 * 1024);
+            const QString path = disk.filePath(QStringLiteral("a.jpg"));
+            ASSERT_EQ(writeFileAtomically(path, old), WriteOutcome::Written);
+            c.arrange(disk);
+            EXPECT_EQ(writeFileAtomically(path, picture, durable), c.outcome) << c.situation;
+            EXPECT_EQ(contentsOf(path), c.outcome == WriteOutcome::Written ? picture : old)
+                << c.situation;
+            EXPECT_EQ(disk.names(), QStringList{QStringLiteral("a.jpg")}) << c.situation;
+        }
+    }
 }
 
-QStringList namesIn(const QString &folder)
+TEST(AtomicWrite, AMissingFolderIsAFailure)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-TEST(AtomicWrite, ReplacesTheWholeFileAndLeavesNoTemporaryBehind)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("a.jpg"));
-    put(path, QByteArray(5000, 'o'));
-    EXPECT_EQ(writeFileAtomically(path, "new"), WriteOutcome::Written);
-    EXPECT_EQ(writeFileAtomically(folder.filePath(QStringLiteral("b.txt")), "durable", true),
-              WriteOutcome::Written);
-    EXPECT_EQ(contentsOf(path), "new");
-    EXPECT_EQ(contentsOf(folder.filePath(QStringLiteral("b.txt"))), "durable");
-    EXPECT_EQ(namesIn(folder.path()),
-              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.txt")}));
-    EXPECT_TRUE(syncFolder(folder.path()));
-    EXPECT_FALSE(syncFolder(folder.filePath(QStringLiteral("missing"))));
-    EXPECT_EQ(writeFileAtomically(folder.filePath(QStringLiteral("missing/c.jpg")), "x"),
+    SmallDisk disk(1024);
+    EXPECT_TRUE(syncFolder(disk.path()));
+    EXPECT_FALSE(syncFolder(disk.filePath(QStringLiteral("missing"))));
+    EXPECT_EQ(writeFileAtomically(disk.filePath(QStringLiteral("missing/a.jpg")), "x"),
               WriteOutcome::Failed);
 }
-
-TEST(AtomicWrite, AFullDiskKeepsTheOldFileAndLeavesNothingNew)
-{
-    SmallDisk disk(256 * 1024);
-    SKIP_UNLESS_MOUNTED(disk);
-    const QString path = disk.filePath(QStringLiteral("a.jpg"));
-    put(path, "old picture");
-    disk.fillLeaving(16 * 1024);
-
-    // Larger than what is left; and exactly the kind of small file that once came out empty.
-    for (const qsizetype size : {qsizetype(64 * 1024), qsizetype(20 * 1024)}) {
-        EXPECT_EQ(writeFileAtomically(path, QByteArray(size, 'n')), WriteOutcome::DiskFull) << size;
-        EXPECT_EQ(writeFileAtomically(disk.filePath(QStringLiteral("b.jpg")), QByteArray(size, 'n'),
-                                      true),
-                  WriteOutcome::DiskFull);
-    }
-    EXPECT_EQ(contentsOf(path), "old picture");
-    EXPECT_EQ(namesIn(disk.path()),
-              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("filler")}));
-    EXPECT_EQ(writeFileAtomically(path, "fits"), WriteOutcome::Written)
-        << "space is still used well";
-}
-
-TEST(AtomicWrite, AReadOnlyFolderIsReportedAsNotWritable)
-{
-    SmallDisk disk(64 * 1024);
-    SKIP_UNLESS_MOUNTED(disk);
-    const QString path = disk.filePath(QStringLiteral("a.jpg"));
-    put(path, "old picture");
-    ASSERT_TRUE(disk.makeReadOnly());
-    EXPECT_EQ(writeFileAtomically(path, "new"), WriteOutcome::NotWritable);
-    EXPECT_EQ(contentsOf(path), "old picture");
-    EXPECT_EQ(namesIn(disk.path()), QStringList{QStringLiteral("a.jpg")});
-}
-
 } // namespace
