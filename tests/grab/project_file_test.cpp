@@ -3,15 +3,14 @@
 #include "grab_fixture.h"
 #include "support/small_disk.h"
 
-#include <QFile>
-#include <QFileInfo>
+using namespace Qt::StringLiterals;
 
 TEST(Scramble, SeedFollowsTheKeyAndTheRoundTripKeepsOnlyPrintableAscii)
 {
     // 65 and 65 cancel out; then 66 shifted by 7 and by 13.
-    EXPECT_EQ(ScrambleSeed(QStringLiteral("AB")), (66 << 7) ^ (66 << 13));
-    const QString text = QStringLiteral(" http://example.com/~x?y=\"2\"");
-    const QString scrambled = ScrambleText(ProjectKey, text + QStringLiteral("\t\u00e9\r\n"));
+    EXPECT_EQ(ScrambleSeed(u"AB"_s), (66 << 7) ^ (66 << 13));
+    const QString text = u" http://example.com/~x?y=\"2\""_s;
+    const QString scrambled = ScrambleText(ProjectKey, text + u"\t\u00e9\r\n"_s);
     EXPECT_EQ(scrambled.size(), text.size());
     for (const QChar ch : scrambled)
         EXPECT_TRUE(ch >= u' ' && ch <= u'~') << int(ch.unicode());
@@ -24,16 +23,13 @@ class ProjectFileTest : public GrabFixture {
 protected:
     void SetUp() override
     {
-        grab.SeedCrawl(QStringLiteral("http://site/"), settings);
-        grab.LinkList.append({QStringLiteral("http://site/a.html"), 1});
-        grab.ExpandList.append({QStringLiteral("http://site/deep.html"), 2});
-        grab.ResourceList.append(QStringLiteral("http://site/p.jpg"));
+        grab.ProjectFilePath = disk.filePath(u"site.txt"_s);
+        grab.SeedCrawl(u"http://site/"_s, settings);
+        grab.LinkList.append({u"http://site/a.html"_s, 1});
+        grab.ExpandList.append({u"http://site/deep.html"_s, 2});
+        grab.ResourceList.append(u"http://site/p.jpg"_s);
     }
-    QByteArray project() const
-    {
-        QFile file(grab.ProjectFilePath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    SmallDisk disk{1024 * 1024};
 };
 } // namespace
 
@@ -42,9 +38,8 @@ TEST_F(ProjectFileTest, ListsComeBackAtDepthZeroWithIndexesLoweredToTheirCounts)
     grab.ExpandList.Next = 1;
     grab.ResourceList.Next = 5;
     SaveProject(grab);
-    EXPECT_FALSE(project().contains("site")) << "the file is scrambled";
-
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+    EXPECT_FALSE(disk.contents(u"site.txt"_s).contains("site")) << "scrambled";
+    grab.SeedCrawl(u"http://site/"_s, settings);
     ASSERT_TRUE(LoadProject(context));
     EXPECT_EQ(listed(grab.LinkList), "http://site/ http://site/a.html") << "no start twice";
     EXPECT_EQ(grab.LinkList.at(1).Depth, 0);
@@ -56,33 +51,31 @@ TEST_F(ProjectFileTest, ListsComeBackAtDepthZeroWithIndexesLoweredToTheirCounts)
 
     grab.LinkList.Next = 2;
     SaveProject(grab);
-    EXPECT_EQ(project(), "<missing>") << "everything was handed out";
+    EXPECT_EQ(disk.names(), QStringList()) << "everything was handed out";
 }
 
 TEST_F(ProjectFileTest, AForeignOrHugeFileLoadsNothingAndStays)
 {
     SaveProject(grab);
-    ASSERT_TRUE(QFile(grab.ProjectFilePath).resize(MaxProjectFileBytes + 1));
-    grab.SeedCrawl(QStringLiteral("http://site/"), settings);
+    QFile file(grab.ProjectFilePath);
+    ASSERT_TRUE(file.resize(MaxProjectFileBytes + 1));
+    grab.SeedCrawl(u"http://site/"_s, settings);
     EXPECT_FALSE(LoadProject(context));
-    EXPECT_EQ(QFileInfo(grab.ProjectFilePath).size(), MaxProjectFileBytes + 1);
-    QFile foreign(grab.ProjectFilePath);
-    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly) && foreign.write("Something else\r\n") > 0);
-    foreign.close();
+    EXPECT_EQ(file.size(), MaxProjectFileBytes + 1);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("Something else\r\n") > 0);
+    file.close();
     EXPECT_FALSE(LoadProject(context));
     EXPECT_EQ(listed(grab.LinkList), "http://site/");
 }
 
 TEST_F(ProjectFileTest, AFullDiskKeepsTheOldFileWhole)
 {
-    SmallDisk disk(256 * 1024);
-    grab.ProjectFilePath = disk.filePath(QStringLiteral("site.txt"));
     SaveProject(grab);
-    const QByteArray old = project();
+    const QByteArray old = disk.contents(u"site.txt"_s);
     disk.fillLeaving(8 * 1024);
     for (int i = 0; i < 2000; ++i)
-        grab.ResourceList.append(QStringLiteral("http://site/pictures/%1.jpg").arg(i));
+        grab.ResourceList.append(u"http://site/pictures/%1.jpg"_s.arg(i));
     SaveProject(grab);
-    EXPECT_EQ(project(), old);
-    EXPECT_EQ(disk.names(), QStringList{QStringLiteral("site.txt")});
+    EXPECT_EQ(disk.contents(u"site.txt"_s), old);
+    EXPECT_EQ(disk.names(), QStringList{u"site.txt"_s});
 }

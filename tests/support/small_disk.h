@@ -38,6 +38,11 @@ public:
     {
         return QDir(path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
+    QByteArray contents(const QString &name) const
+    {
+        QFile file(filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
 
 private:
     QTemporaryDir folder_;
