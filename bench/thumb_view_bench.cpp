@@ -99,14 +99,21 @@ public:
     void setThumbRefreshEnabled(bool) override {}
     void startGrabTimers() override {}
     void cancelGrabStart() override {}
-    const FileListing &fileListing() const override { return listing; }
+    FolderListing &folderListing() override { return *listing; }
     ThumbnailCache &thumbnails() override { return *cache; }
     EventPump &events() override { return pump; }
     PicturePreview *viewer() override { return nullptr; }
 
-    DirFileListing folderListing;
-    CachedFileListing listing{folderListing};
-    std::unique_ptr<ThumbnailCache> cache = std::make_unique<ThumbnailCache>();
+    // Nothing listed or decoded yet, as when the program starts.
+    void forget()
+    {
+        listing = std::make_unique<FolderListing>(dirListing);
+        cache = std::make_unique<ThumbnailCache>(ThumbnailCache::DefaultCapacity, ThumbsPerPage);
+    }
+
+    DirFileListing dirListing;
+    std::unique_ptr<FolderListing> listing;
+    std::unique_ptr<ThumbnailCache> cache;
     QtEventPump pump;
 };
 
@@ -148,18 +155,22 @@ struct Strip {
     {
         state.settings.Download_File_Folder = pictureFolder().dir.path();
         state.status.MainWindowOpen = true;
+        host.forget();
         window = std::make_unique<frmResource>(state, values, messages, folders, host);
         window->show();
     }
 
-    // What the refresh tick does while the main window is open.
-    void tick(const FileListing &listing)
+    // What the window does when it opens on the folder.
+    void load() { window->showPictureFolder(state.settings.Download_File_Folder); }
+    // What the refresh tick does while the main window is open and the folder was listed.
+    void tick()
     {
-        state.files.refresh(listing, state.settings.Download_File_Folder);
+        const QString &folder = state.settings.Download_File_Folder;
+        state.files.assign(
+            folder, *host.listing->latest(folder, QString::fromLatin1(PictureFiles::Pattern)));
         clampThumbPage(state.files, host.pump);
         window->ThumbView_Load();
     }
-    void tick() { tick(host.listing); }
 
     QTemporaryDir settingsDir;
     IniSettingsBackend backend{settingsDir.filePath(QStringLiteral("settings.ini"))};
@@ -180,16 +191,15 @@ void report(benchmark::State &state, double decodes, double longestMs)
 void BM_ColdPageBuild(benchmark::State &state)
 {
     Strip strip;
-    strip.state.files.ThumbPage = 1;
     BlockProbe probe;
     double longest = 0;
     int decodes = 0;
     for (auto _ : state) {
-        strip.host.cache = std::make_unique<ThumbnailCache>();
+        strip.host.forget();
         probe.start();
         QElapsedTimer clock;
         clock.start();
-        strip.tick(strip.host.folderListing); // nothing known yet: the folder is read too
+        strip.load(); // nothing known yet: the folder is listed too
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
         longest = std::max(longest, probe.stopMs());
         decodes += strip.host.cache->decodes();
@@ -200,8 +210,7 @@ void BM_ColdPageBuild(benchmark::State &state)
 void BM_UnchangedTick(benchmark::State &state)
 {
     Strip strip;
-    strip.state.files.ThumbPage = 1;
-    strip.tick();
+    strip.load();
     const int before = strip.host.cache->decodes();
     BlockProbe probe;
     double longest = 0;

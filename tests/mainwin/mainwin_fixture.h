@@ -39,7 +39,7 @@ public:
     void setThumbRefreshEnabled(bool enabled) override { refreshEnabled = enabled; }
     void startGrabTimers() override { ++timerStarts; }
     void cancelGrabStart() override { ++startsCancelled; }
-    const FileListing &fileListing() const override { return listing; }
+    FolderListing &folderListing() override { return listing; }
     ThumbnailCache &thumbnails() override { return cache; }
     EventPump &events() override { return pump; }
     PicturePreview *viewer() override { return &previews; }
@@ -48,7 +48,8 @@ public:
     int helpShown = 0;
     int timerStarts = 0;
     int startsCancelled = 0;
-    DirFileListing listing;
+    DirFileListing dirListing;
+    FolderListing listing{dirListing, false};
     ThumbnailCache cache{ThumbnailCache::DefaultCapacity, 0};
     ScriptedEventPump pump;
     RecordingPreview previews;

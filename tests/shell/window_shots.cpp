@@ -51,12 +51,13 @@ public:
     void setThumbRefreshEnabled(bool) override {}
     void startGrabTimers() override {}
     void cancelGrabStart() override {}
-    const FileListing &fileListing() const override { return listing; }
+    FolderListing &folderListing() override { return listing; }
     ThumbnailCache &thumbnails() override { return cache; }
     EventPump &events() override { return pump; }
     PicturePreview *viewer() override { return nullptr; }
 
-    DirFileListing listing;
+    DirFileListing dirListing;
+    FolderListing listing{dirListing};
     ThumbnailCache cache;
     QtEventPump pump;
 };
