@@ -1,8 +1,6 @@
-#undef _FORTIFY_SOURCE // open must stay a plain function to be replaced here
 #include "support/small_disk.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,20 +22,6 @@ qint64 heldBy(int file)
 }
 } // namespace
 
-extern "C" int open(const char *path, int flags, ...)
-{
-    static const auto real = reinterpret_cast<decltype(&::open)>(::dlsym(RTLD_NEXT, "open"));
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = (flags & O_CREAT) ? va_arg(arguments, mode_t) : 0;
-    va_end(arguments);
-    if (!playedDisk.readOnly || !(flags & (O_WRONLY | O_RDWR)) ||
-        !QByteArrayView(path).startsWith(playedDisk.folder))
-        return real(path, flags, mode);
-    errno = EROFS;
-    return -1;
-}
-
 extern "C" ssize_t write(int file, const void *bytes, size_t size)
 {
     static const auto real = reinterpret_cast<decltype(&::write)>(::dlsym(RTLD_NEXT, "write"));
@@ -45,8 +29,8 @@ extern "C" ssize_t write(int file, const void *bytes, size_t size)
     const qint64 room = playedDisk.failAtClose ? qint64(size) : playedDisk.room - held;
     if (held < 0)
         return real(file, bytes, size);
-    if (room <= 0 && size > 0) {
-        errno = ENOSPC;
+    if (playedDisk.readOnly || (room <= 0 && size > 0)) {
+        errno = playedDisk.readOnly ? EROFS : ENOSPC;
         return -1;
     }
     return real(file, bytes, size_t(std::min<qint64>({qint64(size), room, 16384})));

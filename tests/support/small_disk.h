@@ -1,12 +1,12 @@
 #pragma once
 
-// A small disk for tests of full and read-only folders, played in this process: open, write and
-// close are taken in place of the C library's (small_disk.cpp), and for the files opened for
-// writing in the disk's temporary folder a write call takes at most 16 KiB (short writes are
-// allowed) and never more than the room a file has; a full disk fails the write with ENOSPC,
-// or, told so, lets it through and fails close instead, as some network file systems do; a
-// read-only disk opens nothing for writing. Unlike a tmpfs it needs no right to mount and
-// behaves the same on every machine; code that writes through those three calls cannot tell.
+// A small disk for tests of full and read-only folders, played in this process: write and close
+// are taken in place of the C library's (small_disk.cpp), and for the files open for writing in
+// the disk's temporary folder a write call takes at most 16 KiB (short writes are allowed) and
+// never more than the room a file has; a full disk fails the write with ENOSPC, or, told so,
+// lets it through and fails close instead, as some network file systems do; a read-only disk
+// fails every write with EROFS. Unlike a tmpfs it needs no right to mount and behaves the same
+// on every machine; code that writes through those two calls cannot tell the difference.
 
 #include <QDir>
 #include <QTemporaryDir>
