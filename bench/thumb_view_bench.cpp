@@ -1,27 +1,21 @@
 // The thumbnail strip's refresh tick on a folder of 10 000 pictures whose current page holds
 // five 6000 x 4000 JPEG photos: the first build with nothing listed or decoded yet (the window
 // opening on the folder), a tick with nothing changed, and the longest time the event loop
-// waited meanwhile. Beside them, the same tick
-// done the old way: every slot decoded at the picture's own size on the window's thread, on
-// every tick. The pictures are made in a temporary folder when the program starts; the
+// waited meanwhile. Beside them, the same tick done the old way: every slot decoded at the
+// picture's own size on the window's thread, on every tick. The pictures are made in a temporary folder when the program starts; the
 // timed ticks find it unchanged for some seconds, as after a grab.
 //
 // Counters: decodes and listings per tick; longest_block_ms, the longest gap between two runs
 // of the event loop seen by a 1 ms probe timer during the tick, and longest_work_ms, the most
 // processor time the window's thread spent between two such runs.
 
-#include "core/app_state.h"
+#include "main_window_rig.h"
+
 #include "imaging/picture_scaling.h"
 #include "imaging/thumbnails.h"
-#include "mainwin/frm_resource.h"
-#include "mainwin/main_window_host.h"
-#include "mainwin/panel_values.h"
 #include "mainwin/thumb_view.h"
 #include "platform/event_pump.h"
 #include "platform/file_listing.h"
-#include "platform/folder_picker.h"
-#include "platform/message_boxes.h"
-#include "platform/settings_backend.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -37,7 +31,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <memory>
 
 namespace {
 constexpr int FolderSize = 10'000;
@@ -83,42 +76,6 @@ PictureFolder &pictureFolder()
     static PictureFolder folder;
     return folder;
 }
-
-class NoMessages final : public MessageBoxes {
-public:
-    void showMessage(const QString &, Icon) override {}
-    bool askYesNo(const QString &, Icon) override { return false; }
-};
-
-class NoFolderPicker final : public FolderPicker {
-public:
-    QString BrowseForFolder(QWidget *, const QString &) override { return {}; }
-};
-
-class BenchHost final : public MainWindowHost {
-public:
-    void showHelp() override {}
-    bool thumbRefreshEnabled() const override { return true; }
-    void setThumbRefreshEnabled(bool) override {}
-    void startGrabTimers() override {}
-    void cancelGrabStart() override {}
-    FolderListing &folderListing() override { return *listing; }
-    ThumbnailCache &thumbnails() override { return *cache; }
-    EventPump &events() override { return pump; }
-    PicturePreview *viewer() override { return nullptr; }
-
-    // Nothing listed or decoded yet, as when the program starts.
-    void forget()
-    {
-        listing = std::make_unique<FolderListing>(dirListing);
-        cache = std::make_unique<ThumbnailCache>(ThumbnailCache::DefaultCapacity, ThumbsPerPage);
-    }
-
-    DirFileListing dirListing;
-    std::unique_ptr<FolderListing> listing;
-    std::unique_ptr<ThumbnailCache> cache;
-    QtEventPump pump;
-};
 
 // Measures the longest stretch in which the event loop did not run, and of it the longest
 // stretch of work done on this thread (its processor time between two runs): on a loaded
@@ -169,14 +126,12 @@ private:
     qint64 longestWorkNs_ = 0;
 };
 
-struct Strip {
+struct Strip : MainWindowRig {
     Strip()
     {
         state.settings.Download_File_Folder = pictureFolder().dir.path();
         state.status.MainWindowOpen = true;
-        host.forget();
-        window = std::make_unique<frmResource>(state, values, messages, folders, host);
-        window->show();
+        open().show();
     }
 
     // What the window does when it opens on the folder.
@@ -190,15 +145,6 @@ struct Strip {
         clampThumbPage(state.files, host.pump);
         window->ThumbView_Load();
     }
-
-    QTemporaryDir settingsDir;
-    IniSettingsBackend backend{settingsDir.filePath(QStringLiteral("settings.ini"))};
-    AppState state{settingsDir.path(), backend};
-    PanelValues values;
-    NoMessages messages;
-    NoFolderPicker folders;
-    BenchHost host;
-    std::unique_ptr<frmResource> window;
 };
 
 void report(benchmark::State &state, double decodes, double longestMs, double longestWorkMs)
