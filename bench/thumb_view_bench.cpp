@@ -8,18 +8,13 @@
 // Counters: decodes per tick, and longest_block_ms, the longest gap between two runs of the
 // event loop seen by a 1 ms probe timer during the tick.
 
-#include "core/app_state.h"
+#include "main_window_rig.h"
+
 #include "imaging/picture_scaling.h"
 #include "imaging/thumbnails.h"
-#include "mainwin/frm_resource.h"
-#include "mainwin/main_window_host.h"
-#include "mainwin/panel_values.h"
 #include "mainwin/thumb_view.h"
 #include "platform/event_pump.h"
 #include "platform/file_listing.h"
-#include "platform/folder_picker.h"
-#include "platform/message_boxes.h"
-#include "platform/settings_backend.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,7 +29,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 constexpr int FolderSize = 10'000;
@@ -81,35 +75,6 @@ PictureFolder &pictureFolder()
     return folder;
 }
 
-class NoMessages final : public MessageBoxes {
-public:
-    void showMessage(const QString &, Icon) override {}
-    bool askYesNo(const QString &, Icon) override { return false; }
-};
-
-class NoFolderPicker final : public FolderPicker {
-public:
-    QString BrowseForFolder(QWidget *, const QString &) override { return {}; }
-};
-
-class BenchHost final : public MainWindowHost {
-public:
-    void showHelp() override {}
-    bool thumbRefreshEnabled() const override { return true; }
-    void setThumbRefreshEnabled(bool) override {}
-    void startGrabTimers() override {}
-    void cancelGrabStart() override {}
-    const FileListing &fileListing() const override { return listing; }
-    ThumbnailCache &thumbnails() override { return *cache; }
-    EventPump &events() override { return pump; }
-    PicturePreview *viewer() override { return nullptr; }
-
-    DirFileListing folderListing;
-    CachedFileListing listing{folderListing};
-    std::unique_ptr<ThumbnailCache> cache = std::make_unique<ThumbnailCache>();
-    QtEventPump pump;
-};
-
 // Measures the longest stretch in which the event loop did not run.
 class BlockProbe {
 public:
@@ -143,32 +108,25 @@ private:
     qint64 longestNs_ = 0;
 };
 
-struct Strip {
+struct Strip : MainWindowRig {
     Strip()
     {
         state.settings.Download_File_Folder = pictureFolder().dir.path();
         state.status.MainWindowOpen = true;
-        window = std::make_unique<frmResource>(state, values, messages, folders, host);
-        window->show();
+        open().show();
     }
 
-    // What the refresh tick does while the main window is open.
-    void tick(const FileListing &listing)
+    // What the window does when it opens on the folder.
+    void load() { window->showPictureFolder(state.settings.Download_File_Folder); }
+    // What the refresh tick does while the main window is open and the folder was listed.
+    void tick()
     {
-        state.files.refresh(listing, state.settings.Download_File_Folder);
+        const QString &folder = state.settings.Download_File_Folder;
+        state.files.assign(
+            folder, *host.listing->latest(folder, QString::fromLatin1(PictureFiles::Pattern)));
         clampThumbPage(state.files, host.pump);
         window->ThumbView_Load();
     }
-    void tick() { tick(host.listing); }
-
-    QTemporaryDir settingsDir;
-    IniSettingsBackend backend{settingsDir.filePath(QStringLiteral("settings.ini"))};
-    AppState state{settingsDir.path(), backend};
-    PanelValues values;
-    NoMessages messages;
-    NoFolderPicker folders;
-    BenchHost host;
-    std::unique_ptr<frmResource> window;
 };
 
 void report(benchmark::State &state, double decodes, double longestMs)
@@ -180,16 +138,15 @@ void report(benchmark::State &state, double decodes, double longestMs)
 void BM_ColdPageBuild(benchmark::State &state)
 {
     Strip strip;
-    strip.state.files.ThumbPage = 1;
     BlockProbe probe;
     double longest = 0;
     int decodes = 0;
     for (auto _ : state) {
-        strip.host.cache = std::make_unique<ThumbnailCache>();
+        strip.host.forget();
         probe.start();
         QElapsedTimer clock;
         clock.start();
-        strip.tick(strip.host.folderListing); // nothing known yet: the folder is read too
+        strip.load(); // nothing known yet: the folder is listed too
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
         longest = std::max(longest, probe.stopMs());
         decodes += strip.host.cache->decodes();
@@ -200,8 +157,7 @@ void BM_ColdPageBuild(benchmark::State &state)
 void BM_UnchangedTick(benchmark::State &state)
 {
     Strip strip;
-    strip.state.files.ThumbPage = 1;
-    strip.tick();
+    strip.load();
     const int before = strip.host.cache->decodes();
     BlockProbe probe;
     double longest = 0;

@@ -3,11 +3,17 @@
 #include "platform/file_listing.h"
 
 #include <limits>
+#include <utility>
 
 void PictureFiles::refresh(const FileListing &listing, const QString &folder)
 {
+    assign(folder, listing.list(folder, QString::fromLatin1(Pattern)));
+}
+
+void PictureFiles::assign(const QString &folder, QStringList names)
+{
     ListedFolder = folder;
-    entries = listing.list(folder, QString::fromLatin1(Pattern));
+    entries = std::move(names);
     // The count is a 16-bit value; a larger folder lists its first 32767 pictures.
     constexpr int Max = std::numeric_limits<qint16>::max();
     if (entries.size() > Max)

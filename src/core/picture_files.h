@@ -19,6 +19,8 @@ struct PictureFiles {
 
     // Points the list at folder, reads it again and sets ImageFileCount to its entry count.
     void refresh(const FileListing &listing, const QString &folder);
+    // Points the list at folder with names as a listing of it found them.
+    void assign(const QString &folder, QStringList names);
     // Full path of entry index (folder and name joined with "/"); empty when out of range.
     QString path(int index) const;
 };

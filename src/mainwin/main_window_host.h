@@ -1,7 +1,7 @@
 #pragma once
 
 class EventPump;
-class FileListing;
+class FolderListing;
 class PicturePreview;
 class ThumbnailCache;
 
@@ -23,7 +23,7 @@ public:
     // What the thumbnail strip works with: the listing of the picture folder, the thumbnails
     // decoded so far, the pump it yields through while a page is built, and the viewer (null
     // when the program has none).
-    virtual const FileListing &fileListing() const = 0;
+    virtual FolderListing &folderListing() = 0;
     virtual ThumbnailCache &thumbnails() = 0;
     virtual EventPump &events() = 0;
     virtual PicturePreview *viewer() = 0;

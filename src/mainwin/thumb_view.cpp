@@ -7,12 +7,15 @@
 #include "mainwin/main_window_host.h"
 #include "mainwin/ocx_resource.h"
 #include "platform/event_pump.h"
+#include "platform/file_listing.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 // Where the strip's parts stand, in pixels of the client area. Slot k is centred on
@@ -21,6 +24,8 @@ constexpr int SlotLeft = 65;
 constexpr int SlotPitch = 126;
 constexpr int SlotMiddle = 368;
 constexpr int SlotLabelTop = 418;
+// A name longer than this is shortened in its middle, so that neighbours never overlap.
+constexpr int SlotLabelWidth = SlotPitch - 6;
 
 const QColor PageColour(0xFF, 0xFF, 0xFF);
 const QColor NoPageColour(0xC0, 0xC0, 0xC0);
@@ -76,9 +81,13 @@ void frmResource::connectStrip()
 void frmResource::showPictureFolder(const QString &folder)
 {
     PictureFiles &files = state_.files;
-    files.refresh(host_.fileListing(), folder);
-    files.ThumbPage = files.ImageFileCount > 0 ? 1 : 0;
     const QPointer<frmResource> alive(this);
+    QStringList names = host_.folderListing().current(
+        folder, QString::fromLatin1(PictureFiles::Pattern), host_.events());
+    if (!alive)
+        return;
+    files.assign(folder, std::move(names));
+    files.ThumbPage = files.ImageFileCount > 0 ? 1 : 0;
     ThumbView_Load();
     if (!alive || !files.PreviewOpen)
         return;
@@ -96,6 +105,16 @@ void frmResource::ThumbView_Load()
     int first = 0;
     int count = 0;
     if (files.ThumbPage > 0) {
+        first = (files.ThumbPage - 1) * ThumbsPerPage;
+        count = files.ImageFileCount > files.ThumbPage * ThumbsPerPage
+                    ? ThumbsPerPage
+                    : files.ImageFileCount - first;
+        // The decoders start on the page before the label and buttons are drawn.
+        QStringList paths;
+        for (int i = first; i < first + count; ++i)
+            paths.append(files.path(i));
+        host_.thumbnails().prefetch(paths);
+
         const int pages = thumbPages(files.ImageFileCount);
         showPageLabel(QString::number(files.ThumbPage) + u'/' + QString::number(pages), PageColour);
         events.yieldEvents();
@@ -105,10 +124,6 @@ void frmResource::ThumbView_Load()
         events.yieldEvents();
         if (!alive)
             return;
-        first = (files.ThumbPage - 1) * ThumbsPerPage;
-        count = files.ImageFileCount > files.ThumbPage * ThumbsPerPage
-                    ? ThumbsPerPage
-                    : files.ImageFileCount - first;
     } else {
         showPageLabel(QStringLiteral("0/0"), NoPageColour);
         setPagingButtons(0, 0);
@@ -136,12 +151,7 @@ void frmResource::CreateThumbImage(int first, int count)
         return;
     }
 
-    // The whole page is handed to the decoders at once; each slot then waits for its own.
-    QStringList paths;
-    for (int i = first; i < first + count; ++i)
-        paths.append(files.path(i));
-    thumbnails.prefetch(paths);
-
+    // Each slot waits for its own thumbnail; the decoders work on the whole page meanwhile.
     for (int i = first; i < first + count; ++i) {
         events.yieldEvents();
         if (!alive)
@@ -167,7 +177,7 @@ void frmResource::showSlot(int slot, const QString &name, const QImage &picture,
     // A window wider than its design keeps the strip centred (stripOffset).
     const int centre = slotCentre(slot) + stripOffset();
     QLabel *label = lblThumbView[static_cast<size_t>(slot)];
-    label->setText(name);
+    label->setText(label->fontMetrics().elidedText(name, Qt::ElideMiddle, SlotLabelWidth));
     label->adjustSize();
     label->move(centre - label->width() / 2, SlotLabelTop);
     label->show();

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
+#include <memory>
 #include <optional>
+
+class EventPump;
 
 // Names of the plain files of a folder that match a wildcard pattern such as "*.lan",
 // matched without regard to case and sorted by name without regard to case.
@@ -19,14 +24,31 @@ public:
     QStringList list(const QString &folder, const QString &pattern) const override;
 };
 
-// Hands out the last listing of a folder again while the folder's modification time stays what
-// it was, so that looking at a large unchanged folder costs one status call. A listing taken
-// while the folder's time was recent is not kept: a change within the same tick of the file
-// system's clock would leave the time unchanged.
-class CachedFileListing final : public FileListing {
+// Lists a folder on a worker thread and keeps the last finished listing, so that a window
+// looking at a large folder never waits for it. A listing is taken again when the folder's
+// modification time is no longer the one the last listing saw, or when that time was too
+// recent to trust: a change within the same tick of the file system's clock leaves it unchanged.
+// Used from one thread.
+class FolderListing final : public QObject {
+    Q_OBJECT
+
 public:
-    explicit CachedFileListing(const FileListing &inner) : inner_(inner) {}
-    QStringList list(const QString &folder, const QString &pattern) const override;
+    // With background false, listings are taken in the calling thread, within the calls below.
+    explicit FolderListing(const FileListing &inner, bool background = true);
+    ~FolderListing() override;
+
+    // The names the last finished listing of folder with pattern found; none before the first
+    // one finished. Starts a new listing when the folder changed since.
+    std::optional<QStringList> latest(const QString &folder, const QString &pattern);
+    // The names of folder as it is now: when the last listing is out of date, waits for a new
+    // one, letting events run meanwhile.
+    QStringList current(const QString &folder, const QString &pattern, EventPump &events);
+    // Listings finished so far.
+    int listings() const { return listings_; }
+
+Q_SIGNALS:
+    // A listing nobody waited for finished, and its names differ from the listing before.
+    void changed();
 
 private:
     static constexpr qint64 SettledMs = 3000;
@@ -35,8 +57,23 @@ private:
         QString folder;
         QString pattern;
         QDateTime modified;
+        bool settled = false;
         QStringList names;
     };
+    struct Job {
+        Listing listing;
+        bool waited = false;
+        bool done = false;
+    };
+
+    bool upToDate(const QString &folder, const QString &pattern, const QDateTime &modified) const;
+    std::shared_ptr<Job> listingOf(const QString &folder, const QString &pattern);
+    void finish(const std::shared_ptr<Job> &job);
+
     const FileListing &inner_;
-    mutable std::optional<Listing> last_;
+    bool background_;
+    QThreadPool pool_;
+    std::optional<Listing> last_;
+    std::shared_ptr<Job> pending_;
+    int listings_ = 0;
 };

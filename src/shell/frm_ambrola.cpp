@@ -24,6 +24,9 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <optional>
+#include <utility>
+
 frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     : mnuPopup(new QMenu(QStringLiteral("SysTray Popup Menu"))),
       mnuGrabbing(mnuPopup->addAction(QStringLiteral("&Picture Grabbing"))),
@@ -69,6 +72,12 @@ frmAmbrola::frmAmbrola(AppState &state, ShellServices &services)
     connect(&tmrGrabbing, &QTimer::timeout, this, &frmAmbrola::tmrGrabbing_Timer);
     connect(&tmrAlarm, &QTimer::timeout, this, &frmAmbrola::tmrAlarm_Timer);
     connect(&tmrRefreshThumbView, &QTimer::timeout, this, &frmAmbrola::tmrRefreshThumbView_Timer);
+    // A new picture reaches the strip as soon as the listing that found it is done, not a tick
+    // later; while the refresh is held off, the next tick shows it.
+    connect(&folderListing_, &FolderListing::changed, this, [this] {
+        if (tmrRefreshThumbView.isActive())
+            tmrRefreshThumbView_Timer();
+    });
     connect(&tmrFlux, &QTimer::timeout, this, &frmAmbrola::tmrFlux_Timer);
     tmrRefreshThumbView.start();
     tmrFlux.start();
@@ -209,8 +218,9 @@ void frmAmbrola::tmrAlarm_Timer()
     driver_->tmrAlarm_Timer();
 }
 
-// Rebuilds the open main window's strip from the folder. The timer stays off meanwhile: the
-// commands that use the file list wait for it.
+// Rebuilds the open main window's strip from the folder's last listing, and has the folder
+// listed again in the background when it changed. The timer stays off meanwhile: the commands
+// that use the file list wait for it.
 void frmAmbrola::tmrRefreshThumbView_Timer()
 {
     tmrRefreshThumbView.stop();
@@ -218,7 +228,13 @@ void frmAmbrola::tmrRefreshThumbView_Timer()
     PictureFiles &files = state_.files;
     Settings &settings = state_.settings;
     if (QFileInfo(settings.Download_File_Folder).isDir()) {
-        files.refresh(thumbListing_, settings.Download_File_Folder);
+        const QString folder = settings.Download_File_Folder;
+        const QString pattern = QString::fromLatin1(PictureFiles::Pattern);
+        std::optional<QStringList> names = folderListing_.latest(folder, pattern);
+        // A folder not listed before is waited for: the old names belong to another folder.
+        if (!names)
+            names = folderListing_.current(folder, pattern, events_);
+        files.assign(folder, std::move(*names));
         clampThumbPage(files, events_);
         if (state_.status.MainWindowOpen && mainWindow_)
             mainWindow_->ThumbView_Load();

@@ -6,6 +6,7 @@
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
 #include "mainwin/panel_values.h"
+#include "mainwin/thumb_view.h"
 #include "platform/event_pump.h"
 #include "platform/file_listing.h"
 #include "platform/trash.h"
@@ -82,7 +83,7 @@ public:
     void setThumbRefreshEnabled(bool enabled) override;
     void startGrabTimers() override;
     void cancelGrabStart() override;
-    const FileListing &fileListing() const override { return thumbListing_; }
+    FolderListing &folderListing() override { return folderListing_; }
     ThumbnailCache &thumbnails() override { return thumbnails_; }
     EventPump &events() override { return events_; }
     PicturePreview *viewer() override;
@@ -120,8 +121,10 @@ private:
     DesktopTrash trash_;
     std::unique_ptr<frmSizedPreview> preview_;
     bool withoutTray_ = false;
-    CachedFileListing thumbListing_{listing_};
-    ThumbnailCache thumbnails_;
+    FolderListing folderListing_{listing_};
+    // One decoder per slot of a page: on fewer cores the last ones share the cores rather than
+    // wait for a free one.
+    ThumbnailCache thumbnails_{ThumbnailCache::DefaultCapacity, ThumbsPerPage};
 
     std::unique_ptr<KernelInterfaceTable> interfaceTable_;
     std::unique_ptr<CIpHelper> IpStats;

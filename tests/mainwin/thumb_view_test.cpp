@@ -7,183 +7,136 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <map>
+#include <tuple>
+
 namespace {
-
-// Writes count small pictures named p00.bmp, p01.bmp, ... into folder.
-void writePictures(const QString &folder, int count)
+void doubleClick(QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
 {
-    QImage picture(4, 2, QImage::Format_RGB32);
-    picture.fill(Qt::gray);
-    for (int i = 0; i < count; ++i)
-        ASSERT_TRUE(
-            picture.save(QStringLiteral("%1/p%2.bmp").arg(folder).arg(i, 2, 10, QLatin1Char('0'))));
-}
-
-void doubleClick(QWidget *widget)
-{
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent event(QEvent::MouseButtonDblClick, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(1, 1),
+                      widget->mapToGlobal(QPointF(1, 1)), button, button, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &event);
 }
-
 } // namespace
 
 class ThumbViewTest : public MainWindowFixture {
 protected:
-    void SetUp() override
+    // Opens the window on count small pictures named p00.bmp, p01.bmp, ...
+    frmResource &openOn(int count)
     {
-        MainWindowFixture::SetUp();
-        ASSERT_TRUE(pictures.isValid());
-        state.settings.Download_File_Folder = pictures.path();
+        pictures = std::make_unique<QTemporaryDir>();
+        for (int i = 0; i < count; ++i)
+            save(QStringLiteral("p%1.bmp").arg(i, 2, 10, QLatin1Char('0')), {4, 2});
+        return open();
     }
-
-    int visibleSlots() const
+    void save(const QString &name, QSize size)
     {
-        int visible = 0;
-        for (size_t k = 0; k < window->picThumb.size(); ++k) {
-            EXPECT_EQ(window->picThumb[k]->isVisible(), window->lblThumbView[k]->isVisible()) << k;
-            visible += window->picThumb[k]->isVisible() ? 1 : 0;
-        }
-        return visible;
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        ASSERT_TRUE(image.save(pictures->filePath(name)));
+        state.settings.Download_File_Folder = pictures->path();
     }
-
-    QTemporaryDir pictures;
+    std::unique_ptr<QTemporaryDir> pictures;
 };
 
-TEST_F(ThumbViewTest, PageLabelButtonsAndSlotsFollowTheFileCount)
+// Clicks: f forward, b backward, l last, 1 first. Each button is checked after the change that
+// first enables it.
+TEST_F(ThumbViewTest, PageLabelButtonsAndSlotsFollowTheFileCountAndTheClicks)
 {
-    struct Case {
-        int files;
-        int clicksForward;
-        const char *caption;
-        QColor colour;
-        bool backEnabled, forwardEnabled;
-        int slots;
+    const std::tuple<int, const char *, const char *, bool, bool, int> cases[] = {
+        {0, "", "0/0", false, false, 0},   {5, "", "1/1", false, false, 5},
+        {6, "", "1/2", false, true, 5},    {6, "f", "2/2", true, false, 1},
+        {11, "l", "3/3", true, false, 1},  {11, "lb", "2/3", true, true, 5},
+        {11, "l1", "1/3", false, true, 5},
     };
-    const Case cases[] = {
-        {0, 0, "0/0", QColor(0xC0, 0xC0, 0xC0), false, false, 0},
-        {5, 0, "1/1", Qt::white, false, false, 5},
-        {6, 0, "1/2", Qt::white, false, true, 5},
-        {6, 1, "2/2", Qt::white, true, false, 1},
-    };
-    for (const Case &c : cases) {
-        QTemporaryDir folder;
-        writePictures(folder.path(), c.files);
-        state.settings.Download_File_Folder = folder.path();
-        frmResource &w = open();
-        for (int i = 0; i < c.clicksForward; ++i)
-            w.cmdForward->click();
-        EXPECT_TRUE(host.refreshEnabled) << "a paging click lets the refresh run again";
-
-        const QString where =
-            QStringLiteral("%1 files, page %2").arg(c.files).arg(state.files.ThumbPage);
-        EXPECT_EQ(w.lblThumbViewPage->text(), QString::fromLatin1(c.caption))
-            << where.toStdString();
-        EXPECT_EQ(w.lblThumbViewPage->palette().color(QPalette::WindowText), c.colour);
-        EXPECT_EQ(w.lblThumbViewPage->x(), (w.width() - w.lblThumbViewPage->width()) / 2);
-        EXPECT_EQ(w.cmdFirst->isEnabled(), c.backEnabled) << where.toStdString();
-        EXPECT_EQ(w.cmdBackward->isEnabled(), c.backEnabled);
-        EXPECT_EQ(w.cmdForward->isEnabled(), c.forwardEnabled);
-        EXPECT_EQ(w.cmdLast->isEnabled(), c.forwardEnabled);
-        EXPECT_EQ(visibleSlots(), c.slots) << where.toStdString();
+    for (const auto &[files, clicks, caption, back, forward, slots] : cases) {
+        frmResource &w = openOn(files);
+        const std::map<char, QPushButton *> buttons = {
+            {'f', w.cmdForward}, {'b', w.cmdBackward}, {'l', w.cmdLast}, {'1', w.cmdFirst}};
+        for (const char *click = clicks; *click; ++click)
+            buttons.at(*click)->click();
+        EXPECT_EQ(w.lblThumbViewPage->text(), QString::fromLatin1(caption)) << files << clicks;
+        EXPECT_EQ(w.lblThumbViewPage->palette().color(QPalette::WindowText),
+                  files ? QColor(Qt::white) : QColor(0xC0, 0xC0, 0xC0));
+        EXPECT_EQ(w.cmdFirst->isEnabled(), back) << files << clicks;
+        EXPECT_EQ(w.cmdBackward->isEnabled(), back);
+        EXPECT_EQ(w.cmdForward->isEnabled(), forward);
+        EXPECT_EQ(w.cmdLast->isEnabled(), forward);
+        for (int k = 0; k < ThumbsPerPage; ++k)
+            EXPECT_EQ(w.lblThumbView[k]->isVisible(), k < slots) << files << clicks << k;
     }
 }
 
-TEST_F(ThumbViewTest, SlotsAreCentredUnderTheirNamesAndAnUnreadableFileKeepsItsName)
+// A wide picture, an unreadable file, a tall picture and a name too long for its slot.
+TEST_F(ThumbViewTest, SlotsAreCentredUnderTheirNamesShortenedToTheSlot)
 {
-    QImage wide(400, 100, QImage::Format_RGB32);
-    wide.fill(Qt::red);
-    ASSERT_TRUE(wide.save(pictures.filePath(QStringLiteral("a.png"))));
-    QFile broken(pictures.filePath(QStringLiteral("b.jpg")));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("not a picture");
-    broken.close();
-    QImage tall(30, 60, QImage::Format_RGB32);
-    tall.fill(Qt::blue);
-    ASSERT_TRUE(tall.save(pictures.filePath(QStringLiteral("c.gif")), "PNG"));
-
+    openOn(0);
+    save(QStringLiteral("a.png"), {400, 100});
+    ASSERT_TRUE(QFile(pictures->filePath(QStringLiteral("b.jpg"))).open(QIODevice::WriteOnly));
+    save(QStringLiteral("c.png"), {30, 60});
+    const QString longName = QStringLiteral("d-a-name-far-too-long-for-one-slot-of-the-strip.png");
+    save(longName, {8, 8});
     frmResource &w = open();
-    const QRect expected[] = {{25, 358, 80, 20}, {191, 368, 0, 0}, {302, 338, 30, 60}};
-    const char *names[] = {"a.png", "b.jpg", "c.gif"};
+
+    const std::tuple<QRect, const char *> slots[] = {
+        {{25, 358, 80, 20}, "a.png"}, {{191, 368, 0, 0}, "b.jpg"}, {{302, 338, 30, 60}, "c.png"}};
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(w.picThumb[k]->geometry(), expected[k]) << k;
-        EXPECT_TRUE(w.picThumb[k]->isVisible()) << k;
-        const QLabel *label = w.lblThumbView[k];
-        EXPECT_EQ(label->text(), QString::fromLatin1(names[k]));
-        EXPECT_EQ(label->y(), 418);
-        EXPECT_EQ(label->x(), 65 + 126 * k - label->width() / 2) << k;
+        const auto &[thumb, name] = slots[k];
+        EXPECT_EQ(w.picThumb[k]->geometry(), thumb) << k;
+        EXPECT_TRUE(w.picThumb[k]->isVisible());
+        EXPECT_EQ(w.lblThumbView[k]->text(), QString::fromLatin1(name));
+        EXPECT_EQ(w.lblThumbView[k]->geometry().center().x(), thumb.center().x()) << k;
     }
-    EXPECT_EQ(w.picThumb[0]->pixmap().toImage().pixelColor(40, 10), QColor(Qt::red));
-    EXPECT_EQ(host.cache.decodes(), 3);
-    w.ThumbView_Load();
-    EXPECT_EQ(host.cache.decodes(), 3) << "an unchanged page is not decoded again";
+    EXPECT_NE(w.lblThumbView[3]->text(), longName);
+    EXPECT_LT(w.lblThumbView[2]->geometry().right(), w.lblThumbView[3]->x());
 }
 
 TEST_F(ThumbViewTest, DoubleClickOpensTheViewerOnTheListIndexUnlessAPageIsBeingBuilt)
 {
-    writePictures(pictures.path(), 12);
-    frmResource &w = open();
+    frmResource &w = openOn(12);
     w.cmdForward->click();
-    ASSERT_EQ(state.files.ThumbPage, 2);
-
+    EXPECT_TRUE(host.refreshEnabled) << "a paging click lets the refresh run again";
     host.refreshEnabled = false;
     doubleClick(w.picThumb[2]);
     w.cmdForward->click();
-    EXPECT_TRUE(host.previews.shownIndices.empty());
     EXPECT_EQ(state.files.ThumbPage, 2) << "paging waits for the rebuild too";
 
     host.refreshEnabled = true;
+    doubleClick(w.picThumb[2], Qt::RightButton);
+    doubleClick(&w); // outside any slot
+    EXPECT_TRUE(host.previews.shownIndices.empty());
     doubleClick(w.picThumb[2]);
-    EXPECT_EQ(state.files.CurrentImageIndex, 7);
     EXPECT_EQ(host.previews.shownIndices, std::vector<int>{7});
     EXPECT_TRUE(host.refreshEnabled);
-
-    w.cmdLast->click();
-    EXPECT_EQ(w.lblThumbViewPage->text(), QStringLiteral("3/3"));
-    w.cmdFirst->click();
-    EXPECT_EQ(w.lblThumbViewPage->text(), QStringLiteral("1/3"));
 }
 
 TEST_F(ThumbViewTest, FolderChoiceShowsTheFirstPageAndMovesOrClosesAnOpenViewer)
 {
-    writePictures(pictures.path(), 7);
-    QTemporaryDir empty;
     state.files.PreviewOpen = true;
-    frmResource &w = open();
-    EXPECT_EQ(host.previews.shownIndices, std::vector<int>{0})
-        << "Load sends the viewer to the first picture";
+    frmResource &w = openOn(7);
+    EXPECT_EQ(host.previews.shownIndices, std::vector<int>{0}) << "Load shows the first picture";
     w.cmdForward->click();
-
-    folders.answers = {empty.path()};
+    QTemporaryDir empty;
+    folders.answers = {empty.path(), pictures->path()};
     panel().cmdChangeFileFolder->click();
-    EXPECT_EQ(state.files.ListedFolder, empty.path());
-    EXPECT_EQ(state.files.ThumbPage, 0);
     EXPECT_EQ(host.previews.unloads, 1);
-
-    folders.answers = {pictures.path()};
     panel().cmdChangeFileFolder->click();
-    EXPECT_EQ(state.files.ImageFileCount, 7);
     EXPECT_EQ(state.files.ThumbPage, 1);
     EXPECT_EQ(host.previews.shownIndices, (std::vector<int>{0, 0}));
 }
 
 TEST(ClampThumbPage, LowersThePageStepByStepToTheLastOne)
 {
-    struct Case {
-        qint16 files, page, expected;
-        int yields;
+    const std::tuple<qint16, qint16, qint16, int> cases[] = {
+        {0, 3, 0, 0}, {6, 3, 2, 1}, {6, 0, 1, 0}, {10, 2, 2, 0}, {10, 4, 2, 2}, {11, 3, 3, 0},
     };
-    const Case cases[] = {
-        {0, 3, 0, 0}, {6, 3, 2, 1}, {6, 0, 1, 0}, {11, 3, 3, 0}, {10, 4, 2, 2}, {1, 1, 1, 0},
-    };
-    for (const Case &c : cases) {
+    for (const auto &[count, page, expected, yields] : cases) {
         PictureFiles files;
-        files.ImageFileCount = c.files;
-        files.ThumbPage = c.page;
+        files.ImageFileCount = count;
+        files.ThumbPage = page;
         ScriptedEventPump events;
         clampThumbPage(files, events);
-        EXPECT_EQ(files.ThumbPage, c.expected) << c.files << " files, page " << c.page;
-        EXPECT_EQ(events.yields, c.yields);
+        EXPECT_EQ(files.ThumbPage, expected) << count << " files, page " << page;
+        EXPECT_EQ(events.yields, yields);
     }
 }

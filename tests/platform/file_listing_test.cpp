@@ -1,5 +1,9 @@
 #include "platform/file_listing.h"
 
+#include "platform/event_pump.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,76 +14,57 @@
 #include <gtest/gtest.h>
 
 namespace {
-void touch(const QString &path)
+QStringList names(const char *joined)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    return QString::fromLatin1(joined).split(u' ', Qt::SkipEmptyParts);
+}
+
+void touch(const QTemporaryDir &dir, const char *names)
+{
+    for (const QString &name : ::names(names))
+        ASSERT_TRUE(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
 }
 } // namespace
 
-TEST(FileListing, MatchesThePatternWithoutRegardToCaseAndSortsByNameIgnoringCase)
+TEST(DirFileListing, MatchesPlainFilesByAnyPatternIgnoringCaseAndSortsIgnoringCase)
 {
     QTemporaryDir dir;
-    for (const char *name :
-         {"spanish.lan", "German.LAN", "english.lan", "Zed.lan", "notes.txt", "lan", "a.lan.bak"})
-        touch(dir.filePath(QString::fromLatin1(name)));
+    touch(dir, "spanish.lan German.LAN english.lan b.PNG notes.txt lan a.lan.bak");
     QDir().mkdir(dir.filePath(QStringLiteral("folder.lan")));
-
-    const QStringList names = DirFileListing().list(dir.path(), QStringLiteral("*.lan"));
-    EXPECT_EQ(names, (QStringList{QStringLiteral("english.lan"), QStringLiteral("German.LAN"),
-                                  QStringLiteral("spanish.lan"), QStringLiteral("Zed.lan")}));
+    EXPECT_EQ(DirFileListing().list(dir.path(), QStringLiteral("*.lan;*.png")),
+              names("b.PNG english.lan German.LAN spanish.lan"));
 }
 
-TEST(FileListing, SeveralPatternsSeparatedBySemicolons)
+TEST(FolderListing, ListsInTheBackgroundAndAgainOnlyWhenTheFolderChanged)
 {
     QTemporaryDir dir;
-    for (const char *name : {"b.PNG", "a.jpg", "c.gif", "d.txt"})
-        touch(dir.filePath(QString::fromLatin1(name)));
-    const QStringList names =
-        DirFileListing().list(dir.path(), QStringLiteral("*.jpeg;*.jpg;*.bmp;*.gif;*.png"));
-    EXPECT_EQ(names, (QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.PNG"),
-                                  QStringLiteral("c.gif")}));
-}
+    touch(dir, "a.jpg");
+    // An hour old: a listing of the folder may be kept.
+    std::filesystem::last_write_time(dir.path().toStdString(),
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::hours(1));
+    const DirFileListing inner;
+    FolderListing listing(inner);
+    int changed = 0;
+    QObject::connect(&listing, &FolderListing::changed, [&] { ++changed; });
+    QtEventPump events;
+    const QString jpg = QStringLiteral("*.jpg");
 
-TEST(FileListing, MissingFolderGivesNothing)
-{
-    EXPECT_TRUE(DirFileListing()
-                    .list(QStringLiteral("/nonexistent/zovarode"), QStringLiteral("*.lan"))
-                    .isEmpty());
-}
+    EXPECT_FALSE(listing.latest(dir.path(), jpg)) << "nothing before the first listing is done";
+    EXPECT_EQ(listing.current(dir.path(), jpg, events), names("a.jpg"));
+    EXPECT_EQ(listing.latest(dir.path(), jpg), names("a.jpg"));
+    EXPECT_EQ(listing.current(dir.path(), jpg, events), names("a.jpg"));
+    const int settled = listing.listings();
 
-TEST(CachedFileListing, ListsAgainOnlyWhenTheFolderChangedOrChangedTooRecently)
-{
-    struct Counting final : FileListing {
-        QStringList list(const QString &folder, const QString &pattern) const override
-        {
-            ++calls;
-            return DirFileListing().list(folder, pattern);
-        }
-        mutable int calls = 0;
-    } inner;
-    QTemporaryDir dir;
-    touch(dir.filePath(QStringLiteral("a.jpg")));
-    const auto settle = [&] {
-        std::filesystem::last_write_time(dir.path().toStdString(),
-                                         std::filesystem::file_time_type::clock::now() -
-                                             std::chrono::hours(1));
-    };
-    CachedFileListing listing(inner);
-    const QString pattern = QStringLiteral("*.jpg");
+    touch(dir, "b.jpg");
+    EXPECT_EQ(listing.latest(dir.path(), jpg), names("a.jpg")) << "the last one until done";
+    for (QDeadlineTimer limit(5000); changed == 0 && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(listing.current(dir.path(), jpg, events), names("a.jpg b.jpg"));
+    EXPECT_EQ(listing.listings(), settled + 2) << "a folder changed just now is listed again";
 
-    settle();
-    listing.list(dir.path(), pattern);
-    EXPECT_EQ(listing.list(dir.path(), pattern), QStringList{QStringLiteral("a.jpg")});
-    EXPECT_EQ(inner.calls, 1) << "a settled, unchanged folder is listed once";
-
-    touch(dir.filePath(QStringLiteral("b.jpg")));
-    EXPECT_EQ(listing.list(dir.path(), pattern).size(), 2);
-    listing.list(dir.path(), pattern);
-    EXPECT_EQ(inner.calls, 3) << "a folder changed just now is listed every time";
-
-    settle();
-    listing.list(dir.path(), pattern);
-    listing.list(dir.path(), QStringLiteral("*.png"));
-    EXPECT_EQ(inner.calls, 5) << "another pattern is another listing";
+    ASSERT_TRUE(dir.remove());
+    EXPECT_TRUE(listing.current(dir.path(), jpg, events).isEmpty()) << "a vanished folder";
+    EXPECT_EQ(changed, 1) << "only a listing nobody waited for is announced";
 }

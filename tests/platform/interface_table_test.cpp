@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Recorded /proc/net/dev of a loopback, a wired adapter, a tunnel that is down, and an
@@ -24,14 +26,13 @@ class InterfaceTableTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        write(QStringLiteral("dev"), Recorded);
+        write(u"dev"_s, Recorded);
         addInterface("lo", "ifindex=1 type=772 address=00:00:00:00:00:00 addr_len=6 flags=0x9 "
                            "operstate=unknown carrier=1");
         addInterface("eth0", "ifindex=4 type=1 mtu=1500 speed=100000 address=00:0c:29:ab:0f:10 "
                              "addr_len=6 flags=0x1003 operstate=up");
         addInterface("tun0", "ifindex=9 type=65534 speed=10 addr_len=0 flags=0x1090");
     }
-
     void write(const QString &name, const QByteArray &contents)
     {
         QFile file(root.filePath(name));
@@ -41,25 +42,23 @@ protected:
     // Attributes as "name=value" separated by blanks.
     void addInterface(const char *name, const char *attributes)
     {
-        const QString folder = QStringLiteral("net/") + QLatin1String(name) + u'/';
+        const QString folder = u"net/%1/"_s.arg(QLatin1String(name));
         QDir().mkpath(root.filePath(folder));
         for (const QByteArray &pair : QByteArray(attributes).split(' ')) {
             const qsizetype at = pair.indexOf('=');
             write(folder + QString::fromLatin1(pair.first(at)), pair.sliced(at + 1) + '\n');
         }
     }
+    quint32 field(int row, int offset) const
+    {
+        return qFromLittleEndian<quint32>(rows.constData() + IfRow::TableHeader +
+                                          row * IfRow::Size + offset);
+    }
 
     QTemporaryDir root;
-    KernelInterfaceTable table{root.filePath(QStringLiteral("dev")),
-                               root.filePath(QStringLiteral("net"))};
+    KernelInterfaceTable table{root.filePath(u"dev"_s), root.filePath(u"net"_s)};
     QByteArray rows;
 };
-
-quint32 field(const QByteArray &table, int row, int offset)
-{
-    return qFromLittleEndian<quint32>(table.constData() + IfRow::TableHeader + row * IfRow::Size +
-                                      offset);
-}
 
 } // namespace
 
@@ -81,42 +80,44 @@ TEST_F(InterfaceTableTest, EveryInterfaceIsARowWithItsCountersModulo2To32AndItsA
                   {OperStatus, OperOperational, OperOperational, OperNonOperational, 0},
                   {InOctets, 2919105391u, 5, 100, 11},
                   {InUcastPkts, 111648, 1400, 2, 1},
+                  {InNUcastPkts, 0, 35, 0, 0},
                   {OutOctets, 2919105391u, 63869, 200, 22}};
     for (const auto &f : fields) {
         const quint32 expected[] = {f.lo, f.eth0, f.tun0, f.gone0};
         for (int row = 0; row < 4; ++row)
-            EXPECT_EQ(field(rows, row, f.offset), expected[row]) << f.offset << " row " << row;
+            EXPECT_EQ(field(row, f.offset), expected[row]) << f.offset << " row " << row;
     }
     const qsizetype eth0 = TableHeader + Size;
     EXPECT_EQ(rows.mid(eth0 + PhysAddr, PhysAddrBytes), QByteArray::fromHex("000c29ab0f100000"));
-    EXPECT_EQ(rows.mid(eth0 + Descr, field(rows, 1, DescrLen)), "eth0");
+    EXPECT_EQ(rows.mid(eth0 + Descr, field(1, DescrLen)), "eth0");
     EXPECT_EQ(rows.mid(eth0 + Name, 10), QByteArray("e\0t\0h\0"
                                                     "0\0\0\0",
                                                     10));
 }
 
-TEST_F(InterfaceTableTest, ANewInterfaceHasItsAttributesAtOnceAndChangedOnesShowWithinTheRefresh)
+TEST_F(InterfaceTableTest, ANewInterfaceHasItsAttributesAtOnceAndChangedOnesShowAfterTheRefresh)
 {
     table.GetIfTable(rows);
-    write(QStringLiteral("dev"), Recorded + "wlan0: 1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n");
+    write(u"dev"_s, Recorded + "wlan0: 1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n");
     addInterface("wlan0", "ifindex=12");
     addInterface("eth0", "mtu=9000");
-    table.GetIfTable(rows);
-    EXPECT_EQ(field(rows, 4, IfRow::Index), 12u);
-
-    for (int read = 1; read < KernelInterfaceTable::AttributeReads; ++read)
+    for (int read = 1; read < KernelInterfaceTable::AttributeReads; ++read) {
         table.GetIfTable(rows);
-    EXPECT_EQ(field(rows, 1, IfRow::Mtu), 9000u);
+        EXPECT_EQ(field(4, IfRow::Index), 12u);
+        EXPECT_EQ(field(1, IfRow::Mtu), 1500u) << "read " << read;
+    }
+    table.GetIfTable(rows);
+    EXPECT_EQ(field(1, IfRow::Mtu), 9000u);
 }
 
 TEST_F(InterfaceTableTest, UnreadableStatisticsAreNotSupportedAndAGarbledLineFailsTheRead)
 {
     rows = "left over";
-    EXPECT_EQ(KernelInterfaceTable(root.filePath(QStringLiteral("none"))).GetIfTable(rows),
+    EXPECT_EQ(KernelInterfaceTable(root.filePath(u"none"_s)).GetIfTable(rows),
               InterfaceTable::Status::NotSupported);
     EXPECT_TRUE(rows.isEmpty());
 
-    write(QStringLiteral("dev"), Recorded + "  eth1: 12 34 no numbers\n");
+    write(u"dev"_s, Recorded + "  eth1: 12 34 no numbers\n");
     EXPECT_EQ(table.GetIfTable(rows), InterfaceTable::Status::Failed);
     EXPECT_TRUE(rows.isEmpty());
 

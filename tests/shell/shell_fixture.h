@@ -20,13 +20,8 @@ class ShellFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.isValid());
-        copyLanguage(QStringLiteral("english.lan"));
-    }
-
-    void copyLanguage(const QString &name)
-    {
-        QFile::copy(QStringLiteral(ZOVARODE_LANG_DIR "/") + name, folder.filePath(name));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZOVARODE_LANG_DIR "/english.lan"),
+                                folder.filePath(QStringLiteral("english.lan"))));
     }
 
     QString iniPath() const { return folder.filePath(QStringLiteral("settings.ini")); }

@@ -2,18 +2,9 @@
 // that they can be checked by eye for cut texts: window_shots OUTPUT_FOLDER. Run it under a
 // real X server (Xvfb), so that the pointer can rest on the about window's link.
 
-#include "core/app_state.h"
+#include "main_window_rig.h"
+
 #include "core/text_ids.h"
-#include "imaging/thumbnails.h"
-#include "mainwin/frm_resource.h"
-#include "mainwin/main_window_host.h"
-#include "mainwin/panel_values.h"
-#include "platform/event_pump.h"
-#include "platform/file_listing.h"
-#include "platform/folder_picker.h"
-#include "platform/message_boxes.h"
-#include "platform/settings_backend.h"
-#include "platform/url_opener.h"
 #include "shell/about_window.h"
 #include "shell/link_label.h"
 #include "shell/qt_translations.h"
@@ -23,62 +14,25 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTime>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
-class SilentMessages final : public MessageBoxes {
-public:
-    void showMessage(const QString &, Icon) override {}
-    bool askYesNo(const QString &, Icon) override { return false; }
-};
-
-class NoFolder final : public FolderPicker {
-public:
-    QString BrowseForFolder(QWidget *, const QString &) override { return {}; }
-};
-
-class IdleHost final : public MainWindowHost {
-public:
-    void showHelp() override {}
-    bool thumbRefreshEnabled() const override { return true; }
-    void setThumbRefreshEnabled(bool) override {}
-    void startGrabTimers() override {}
-    void cancelGrabStart() override {}
-    const FileListing &fileListing() const override { return listing; }
-    ThumbnailCache &thumbnails() override { return cache; }
-    EventPump &events() override { return pump; }
-    PicturePreview *viewer() override { return nullptr; }
-
-    DirFileListing listing;
-    ThumbnailCache cache;
-    QtEventPump pump;
-};
-
-class NoUrls final : public UrlOpener {
-public:
-    void open(const QString &) override {}
-};
-
-void settle(int ms)
+void settle()
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (clock.elapsed() < 300)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-bool save(const QPixmap &shot, const QString &path)
+void save(const QPixmap &shot, const QDir &out, const QString &name)
 {
-    const bool saved = shot.save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    return saved;
+    const QString path = out.filePath(name + QStringLiteral(".png"));
+    std::printf("%s %s\n", shot.save(path) ? "wrote" : "FAILED", qPrintable(path));
 }
 } // namespace
 
@@ -90,32 +44,25 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    QTemporaryDir scratch;
-    IniSettingsBackend backend(scratch.filePath(QStringLiteral("settings.ini")));
-    AppState state(QCoreApplication::applicationDirPath(), backend);
-    DirFileListing listing;
-    if (loadLanguage(state.programFolder, listing, state.language) != LanguageLoadResult::Loaded) {
+    MainWindowRig rig(QCoreApplication::applicationDirPath());
+    AppState &state = rig.state;
+    if (loadLanguage(state.programFolder, rig.host.dirListing, state.language) !=
+        LanguageLoadResult::Loaded) {
         std::fprintf(stderr, "no language file beside the executable\n");
         return 1;
     }
     const QString fileName = QFileInfo(state.language.LanguageFilePath).fileName();
     const QtTranslations qtTexts(fileName);
-    std::printf("language file %s, Qt translations %s\n", qPrintable(fileName),
-                qtTexts.installed() ? "installed" : "none");
     const QString tag = QFileInfo(fileName).completeBaseName().toLower();
     const LanguageText &texts = state.language.LanguageText;
 
+    // The longest figures the window shows, on a folder of the default settings.
     state.settings = state.store.WriteDefaultSettings();
     state.files.ListedFolder = state.settings.Download_File_Folder;
     state.status.MainWindowOpen = true;
     state.grab.PicturesSaved = 12345;
     state.grab.PagesCounted = 23456;
-
-    SilentMessages messages;
-    NoFolder folders;
-    IdleHost host;
-    PanelValues values;
-    frmResource window(state, values, messages, folders, host);
+    frmResource &window = rig.open();
     window.Form_Load();
     state.status.showStatus(1, texts[TextId::GrabEnded] + u' ' +
                                    QLocale().toString(QTime(23, 59), QLocale::ShortFormat));
@@ -126,42 +73,27 @@ int main(int argc, char *argv[])
          {window.cmdFirst, window.cmdBackward, window.cmdForward, window.cmdLast})
         button->setEnabled(true);
     window.resize(frmResource::ClientWidth, frmResource::ClientHeight);
-    settle(300);
-    for (int panel = 1; panel <= 4; ++panel) {
-        const QLabel *label = window.statusPanel(panel);
-        std::printf("panel %d: x %d width %d, text %d of room %d\n", panel, label->x(),
-                    label->width(), label->fontMetrics().horizontalAdvance(label->text()),
-                    label->contentsRect().width() - std::max(0, label->indent()));
-    }
+    settle();
     const QPixmap main = window.grab();
-    save(main, out.filePath(tag + QStringLiteral("_main.png")));
+    save(main, out, tag + QStringLiteral("_main"));
     const QRect row(window.cmdFirst->x() - 8, window.cmdFirst->y() - 6,
                     window.cmdLast->geometry().right() - window.cmdFirst->x() + 17, 29);
-    save(main.copy(row).scaled(row.size() * 3), out.filePath(tag + QStringLiteral("_paging.png")));
-    window.resize(900, 620);
-    settle(300);
-    save(window.grab(), out.filePath(tag + QStringLiteral("_main_wide.png")));
+    save(main.copy(row).scaled(row.size() * 3), out, tag + QStringLiteral("_paging"));
     window.hide();
 
-    NoUrls urls;
-    frmAbout about(texts, urls);
+    frmAbout about(texts, rig.urls);
     about.show();
-    settle(300);
+    settle();
     QCursor::setPos(about.lblWebPage->mapToGlobal(about.lblWebPage->rect().center()));
-    settle(300);
-    std::printf("about link under the pointer: %s\n",
-                about.lblWebPage->underlined() ? "yes" : "no");
-    save(about.grab(), out.filePath(tag + QStringLiteral("_about_hover.png")));
+    settle();
+    save(about.grab(), out, tag + QStringLiteral("_about_hover"));
     about.hide();
 
-    QTimer::singleShot(1000, [&out, &tag] {
-        QWidget *picker = QApplication::activeModalWidget();
-        if (!picker) {
-            std::printf("FAILED no folder picker\n");
-            return;
+    QTimer::singleShot(1000, [&] {
+        if (QWidget *picker = QApplication::activeModalWidget()) {
+            save(picker->grab(), out, tag + QStringLiteral("_picker"));
+            picker->close();
         }
-        save(picker->grab(), out.filePath(tag + QStringLiteral("_picker.png")));
-        picker->close();
     });
     FileDialogFolderPicker().BrowseForFolder(nullptr, state.programFolder);
     return 0;

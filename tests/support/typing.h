@@ -7,12 +7,14 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <optional>
+
 inline void pressKey(QWidget *widget, int key, const QString &text = {})
 {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &release);
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier, text);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 // Printable ASCII characters have the key code of their upper-case form.
@@ -22,19 +24,22 @@ inline void typeKeys(QWidget *widget, const QString &text)
         pressKey(widget, ch.toUpper().unicode(), QString(ch));
 }
 
-inline void sendMouse(QWidget *widget, QEvent::Type type)
+// A mouse button event at a point of the widget, its centre unless given.
+inline void sendMouse(QWidget *widget, QEvent::Type type, std::optional<QPointF> at = {},
+                      Qt::MouseButton button = Qt::LeftButton)
 {
-    const QPointF local(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                      Qt::NoModifier);
+    const QPointF local = at.value_or(QPointF(widget->width() / 2.0, widget->height() / 2.0));
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
-inline void clickOn(QWidget *widget)
+// A press at the centre and a release where given, at the centre too unless given.
+inline void clickOn(QWidget *widget, std::optional<QPointF> release = {},
+                    Qt::MouseButton button = Qt::LeftButton)
 {
-    sendMouse(widget, QEvent::MouseButtonPress);
-    sendMouse(widget, QEvent::MouseButtonRelease);
+    sendMouse(widget, QEvent::MouseButtonPress, {}, button);
+    sendMouse(widget, QEvent::MouseButtonRelease, release, button);
 }
 
 inline void doubleClickOn(QWidget *widget)
@@ -42,4 +47,12 @@ inline void doubleClickOn(QWidget *widget)
     clickOn(widget);
     sendMouse(widget, QEvent::MouseButtonDblClick);
     sendMouse(widget, QEvent::MouseButtonRelease);
+}
+
+// The pointer coming over the widget, or leaving it.
+inline void hover(QWidget *widget, bool enter = true)
+{
+    QEnterEvent entered({1, 1}, {1, 1}, {1, 1});
+    QEvent left(QEvent::Leave);
+    QApplication::sendEvent(widget, enter ? static_cast<QEvent *>(&entered) : &left);
 }

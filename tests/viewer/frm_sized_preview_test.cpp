@@ -1,158 +1,101 @@
+#include "core/text_ids.h"
+#include "viewer/picture_surface.h"
 #include "viewer_fixture.h"
 
-#include "viewer/picture_surface.h"
-
-#include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 using Viewer = ViewerFixture;
+using namespace Qt::StringLiterals;
 
-TEST_F(Viewer, FittedPictureShowsItsStatusCentredAtAHalfPixel)
+TEST_F(Viewer, ZoomItemsFollowTheRatioAResizeKeepsItAndTheLeftButtonAloneDrags)
 {
-    const QString path = addPicture(QStringLiteral("a.png"), {1000, 750});
-    frmSizedPreview &v = open(0);
-    EXPECT_EQ(v.panelText(1), QStringLiteral("1/1"));
-    EXPECT_EQ(v.panelText(2), QStringLiteral("1000x750"));
-    EXPECT_EQ(v.panelText(3), QStringLiteral("77%"));
-    EXPECT_EQ(v.panelText(4), text(51));
-    EXPECT_EQ(v.windowTitle(), path);
-    EXPECT_EQ(v.horizontal.start, 13.5);
-    EXPECT_EQ(v.vertical.start, 0);
+    frmSizedPreview &v = open({{1000, 750}}, 0);
+    EXPECT_EQ((QStringList{v.panelText(1), v.panelText(2), v.panelText(3), v.panelText(4)}),
+              (QStringList{u"1/1"_s, u"1000x750"_s, percentText(0.77), text(TextId::FitModeText)}));
+    EXPECT_EQ(v.windowTitle(), state.settings.Download_File_Folder + u"/p0.png");
     EXPECT_EQ(v.picPview->geometry(), QRect(14, 0, 773, 580));
-    EXPECT_EQ(v.picPview->rendering().size(), QSize(773, 580));
-    EXPECT_TRUE(v.mnuZoomIn->isEnabled());
-    EXPECT_TRUE(v.mnuZoomOut->isEnabled());
-    EXPECT_TRUE(v.isVisible());
-    EXPECT_TRUE(state.files.PreviewOpen);
-    EXPECT_EQ(v.mnuSlideShow->text(), QStringLiteral("&Slide Show\tCtrl+S"));
-}
-
-TEST_F(Viewer, ZoomItemsAreDisabledAtTheirEnds)
-{
-    addPicture(QStringLiteral("a.png"), {300, 200});
-    frmSizedPreview &v = open(0);
-    EXPECT_EQ(v.ZoomRatio, 1.0);
-    EXPECT_FALSE(v.mnuZoomIn->isEnabled());
-    for (int step = 0; step < 6; ++step)
-        v.mnuZoomOut_Click();
-    EXPECT_EQ(v.panelText(3), QStringLiteral("10%"));
-    EXPECT_EQ(v.ShowWidth, 30);
-    EXPECT_FALSE(v.mnuZoomOut->isEnabled());
-    EXPECT_TRUE(v.mnuZoomIn->isEnabled());
-    v.mnuZoomIn_Click();
-    EXPECT_EQ(v.panelText(3), QStringLiteral("15%"));
-}
-
-TEST_F(Viewer, ResizeKeepsTheRatioAndFitImageFitsAgain)
-{
-    addPicture(QStringLiteral("a.png"), {1000, 750});
-    frmSizedPreview &v = open(0);
     resizeClient({1000, 800});
-    EXPECT_EQ(v.ZoomRatio, 0.77);
-    EXPECT_EQ(v.picPview->geometry(), QRect(115, 111, 770, 578));
+    EXPECT_EQ(v.picPview->geometry(), QRect(115, 111, 770, 578)) << "0.77 kept";
+    // Zoom In and Zoom Out into each end and out of it again.
+    const auto zoomItems = [&v] {
+        return std::pair{v.mnuZoomIn->isEnabled(), v.mnuZoomOut->isEnabled()};
+    };
+    EXPECT_EQ(zoomItems(), std::pair(true, true));
+    v.mnuZoomIn_Click();
+    EXPECT_EQ(zoomItems(), std::pair(false, true)) << v.ZoomRatio;
+    v.mnuZoomOut_Click();
+    EXPECT_EQ(zoomItems(), std::pair(true, true)) << v.ZoomRatio;
+    v.ZoomRatio = 0.15;
+    v.mnuZoomOut_Click();
+    EXPECT_EQ(zoomItems(), std::pair(true, false)) << v.ZoomRatio;
+    v.mnuZoomIn_Click();
+    EXPECT_EQ(zoomItems(), std::pair(true, true)) << v.ZoomRatio;
+    resizeClient({40, 580}); // a fitted ratio below the smallest step
     v.mnuFitImage_Click();
-    EXPECT_EQ(v.ZoomRatio, 1.0);
-    EXPECT_EQ(state.store.ReadRegistryValue(SettingsStore::ImageKey,
-                                            QStringLiteral("Images_Display_Mode")),
-              QStringLiteral("1"));
-}
+    EXPECT_EQ(zoomItems(), std::pair(true, false)) << v.ZoomRatio;
 
-TEST_F(Viewer, FullSizeOverflowsAndTheDragMovesThePicture)
-{
-    addPicture(QStringLiteral("a.png"), {1000, 750});
-    frmSizedPreview &v = open(0);
+    resizeClient({800, 580});
     v.mnuFullSize_Click();
-    EXPECT_EQ(state.store.ReadRegistryValue(SettingsStore::ImageKey,
-                                            QStringLiteral("Images_Display_Mode")),
-              QStringLiteral("0"));
-    EXPECT_EQ(v.panelText(4), text(50));
-    EXPECT_EQ(v.panelText(3), QStringLiteral("100%"));
-    EXPECT_FALSE(v.mnuZoomIn->isEnabled());
-    EXPECT_EQ(v.horizontal.Max, 200);
-    EXPECT_EQ(v.vertical.Max, 170);
-    EXPECT_EQ(v.picPview->pos(), QPoint(-100, -85));
-
-    auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, v.picPview->mapToGlobal(at), Qt::LeftButton, buttons,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(v.picPview, &event);
+    const auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        send(v.picPview, QMouseEvent(type, at, v.picPview->mapToGlobal(at), Qt::LeftButton, buttons,
+                                     Qt::NoModifier));
     };
     mouse(QEvent::MouseButtonPress, {500, 400}, Qt::LeftButton);
     mouse(QEvent::MouseMove, {450, 420}, Qt::LeftButton);
-    EXPECT_EQ(v.horizontal.Value, 50);
-    EXPECT_EQ(v.vertical.Value, 105);
     EXPECT_EQ(v.picPview->pos(), QPoint(-150, -65));
-    // Only the left button alone drags.
-    mouse(QEvent::MouseMove, {400, 420}, Qt::LeftButton | Qt::RightButton);
+    mouse(QEvent::MouseMove, {400, 400}, Qt::LeftButton | Qt::RightButton); // not alone
+    mouse(QEvent::MouseButtonRelease, {-900, -900}, Qt::NoButton);          // outside the window
+    mouse(QEvent::MouseMove, {400, 400}, Qt::NoButton);
     EXPECT_EQ(v.picPview->pos(), QPoint(-150, -65));
 }
 
-TEST_F(Viewer, TransformsKeepTheRatioAndReloadDropsThem)
+TEST_F(Viewer, PagingWrapsWaitsForTheRefreshLockAndActsOnKeyReleaseAndWheelNotches)
 {
-    const QString path = addPicture(QStringLiteral("a.png"), {400, 300});
-    frmSizedPreview &v = open(0);
-    v.mnuZoomOut_Click();
-    v.mnuZoomOut_Click();
-    ASSERT_EQ(v.ZoomRatio, 0.5);
-    const QImage original = v.picture();
-
-    v.mnuRotateLeft_Click();
-    EXPECT_EQ(v.panelText(2), QStringLiteral("300x400"));
-    EXPECT_EQ(v.panelText(3), QStringLiteral("50%"));
-    EXPECT_EQ(v.picPview->size(), QSize(150, 200));
-    // The black top-left pixel went to the bottom-left.
-    EXPECT_EQ(v.picture().pixel(0, 399), qRgb(0, 0, 0));
-    v.mnuFlipVertical_Click();
-    EXPECT_EQ(v.picture().pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(v.panelText(2), QStringLiteral("300x400"));
-
-    v.mnuReload_Click();
-    EXPECT_EQ(v.picture(), original);
-    EXPECT_EQ(v.panelText(2), QStringLiteral("400x300"));
-    EXPECT_EQ(QImage(path).pixel(0, 0), qRgb(0, 0, 0)); // the file was never touched
-}
-
-TEST_F(Viewer, UndecodableFileShowsNoSizeAndKeepsTheRatio)
-{
-    addPicture(QStringLiteral("a.png"), {1000, 750});
-    const QString broken = addBytes(QStringLiteral("b.jpg"), QByteArray(200, 'x'));
-    frmSizedPreview &v = open(0);
-    v.mnuNext_Click();
-    EXPECT_EQ(v.panelText(1), QStringLiteral("2/2"));
-    EXPECT_EQ(v.panelText(2), QStringLiteral("0x0"));
-    EXPECT_EQ(v.panelText(3), QStringLiteral("77%"));
-    EXPECT_EQ(v.windowTitle(), broken);
-    EXPECT_TRUE(v.mnuDelete->isEnabled());
-    EXPECT_TRUE(v.picPview->rendering().isNull());
-    // Nothing divides by the missing size.
-    v.mnuZoomIn_Click();
-    v.mnuRotateRight_Click();
-    v.mnuFullSize_Click();
-    EXPECT_EQ(v.panelText(2), QStringLiteral("0x0"));
-    EXPECT_EQ(v.panelText(3), QStringLiteral("100%"));
-}
-
-TEST_F(Viewer, NothingRunsWhileTheRefreshLockIsTakenOrALoadIsUnderWay)
-{
-    for (const char *name : {"a.png", "b.png", "c.png"})
-        addPicture(QString::fromLatin1(name), {40, 30});
-    frmSizedPreview &v = open(0);
-
+    frmSizedPreview &v = open({{40, 30}, {41, 30}, {42, 30}}, 2);
+    for (const auto &[command, expected] : {std::pair{&frmSizedPreview::mnuNext_Click, 0},
+                                            {&frmSizedPreview::mnuPrevious_Click, 2},
+                                            {&frmSizedPreview::mnuFirst_Click, 0},
+                                            {&frmSizedPreview::mnuLast_Click, 2}}) {
+        (v.*command)();
+        EXPECT_EQ(v.ImageWidth, 40 + expected);
+    }
     refreshTimer.stop();
     v.mnuNext_Click();
-    v.mnuExit_Click();
-    EXPECT_EQ(index(), 0);
-    EXPECT_TRUE(v.isVisible());
+    EXPECT_EQ(state.files.CurrentImageIndex, 2);
     refreshTimer.start();
+    v.mnuFirst_Click(); // the keys start from the first picture
 
-    // A command that arrives while a load lets events run does nothing.
-    int nested = 0;
-    events.onYield = [&] {
-        if (nested++ == 0)
-            v.mnuNext_Click();
+    const auto release = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
+        send(&v, QKeyEvent(QEvent::KeyRelease, key, modifiers));
     };
-    v.mnuNext_Click();
-    events.onYield = nullptr;
-    EXPECT_EQ(index(), 1);
-    EXPECT_TRUE(refreshTimer.isActive());
+    v.mnuNext->setEnabled(false);
+    release(Qt::Key_PageDown);
+    v.mnuNext->setEnabled(true);
+    release(Qt::Key_PageDown);
+    EXPECT_EQ(state.files.CurrentImageIndex, 1) << "not paged while Next was disabled";
+    v.mnuZoomOut_Click();
+    release(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(v.ZoomRatio, 0.7) << "the keypad is not handled";
+    release(Qt::Key_Equal);
+    EXPECT_EQ(v.ZoomRatio, 1.0);
+    // A turn away from the user pages back; a finer wheel adds up to a notch per direction.
+    for (const auto &[angle, expected] :
+         {std::pair{120, 0}, {-119, 0}, {-1, 1}, {60, 1}, {-60, 1}, {-60, 2}}) {
+        send(&v, QWheelEvent({10, 10}, {10, 10}, {}, {0, angle}, Qt::NoButton, Qt::NoModifier,
+                             Qt::NoScrollPhase, false));
+        EXPECT_EQ(state.files.CurrentImageIndex, expected) << angle;
+    }
+    release(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(v.tmrSlide.isActive());
+
+    // The last picture, then the first of two, then the only one.
+    for (const int width : {40, 41, 0}) {
+        v.mnuDelete_Click();
+        EXPECT_EQ(state.files.CurrentImageIndex, 0);
+        EXPECT_EQ(v.isVisible() ? v.ImageWidth : 0, width);
+        EXPECT_TRUE(refreshTimer.isActive());
+    }
+    EXPECT_FALSE(v.tmrSlide.isActive()) << "closing stops the slide show";
 }

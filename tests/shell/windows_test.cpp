@@ -1,0 +1,156 @@
+#include "core/language_table.h"
+#include "core/text_ids.h"
+#include "platform/product.h"
+#include "shell/about_window.h"
+#include "shell/help_window.h"
+#include "shell/link_label.h"
+#include "shell/qt_translations.h"
+#include "shell/upgrade_dialog.h"
+#include "support/fakes.h"
+#include "support/typing.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+using namespace TextId;
+
+namespace {
+// Each text is its number in markup, so that a text in the wrong place, or shown as markup,
+// shows.
+QString numbered(int id)
+{
+    return u"<b>%1</b>"_s.arg(id);
+}
+
+LanguageText numberedTexts()
+{
+    LanguageText texts;
+    for (int i = 0; i < LanguageText::Count; ++i)
+        texts.set(i, numbered(i));
+    return texts;
+}
+
+// The window title and the texts of the widgets; every label shows its text literally.
+QStringList textsOf(const QWidget &window, std::initializer_list<const QWidget *> widgets)
+{
+    QStringList texts{window.windowTitle()};
+    for (const QWidget *w : widgets)
+        texts.append(w->property("text").toString());
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        EXPECT_TRUE(label->text().isEmpty() || label->textFormat() == Qt::PlainText);
+    return texts;
+}
+} // namespace
+
+TEST(LinkLabel, ReportsEnterAndLeaveAndOnlyALeftButtonReleasedOverIt)
+{
+    LinkLabel link;
+    link.resize(40, 10);
+    QStringList seen;
+    QObject::connect(&link, &LinkLabel::pointerEntered, [&] { seen.append(u"enter"_s); });
+    QObject::connect(&link, &LinkLabel::pointerLeft, [&] { seen.append(u"leave"_s); });
+    QObject::connect(&link, &LinkLabel::clicked, [&] { seen.append(u"click"_s); });
+    hover(&link);
+    hover(&link, false);
+    clickOn(&link, QPointF(39, 9));
+    clickOn(&link, QPointF(40, 5)); // released one pixel outside
+    clickOn(&link, QPointF(5, 10));
+    clickOn(&link, {}, Qt::RightButton);
+    EXPECT_EQ(seen, (QStringList{u"enter"_s, u"leave"_s, u"click"_s}));
+}
+
+TEST(AboutWindow, ShowsItsTextsAndItsLinkLooksPointedAtOnlyWhilePointedAt)
+{
+    RecordingUrlOpener urls;
+    frmAbout about(numberedTexts(), urls);
+    EXPECT_EQ(textsOf(about, {about.lblSoftwareVersion, about.lblSoftwareAuther, about.lblNote,
+                              about.lblWebPage, about.cmdOK}),
+              (QStringList{numbered(AboutCaption) + u' ' + productTitle(), productTitle(),
+                           numbered(AuthorLine), numbered(AboutNote), numbered(WebAddress),
+                           numbered(OkCaption)}));
+    about.show();
+    LinkLabel *link = about.lblWebPage;
+    // The look of the link: colour, underline and ground, which keep a contrast of 4.5:1.
+    const auto look = [&] {
+        const auto luminance = [](const QColor &c) {
+            const auto linear = [](double v) {
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) +
+                   0.0722 * linear(c.blueF()) + 0.05;
+        };
+        const QColor ground = link->palette().color(QPalette::Window);
+        const double ratio = luminance(link->colour()) / luminance(ground);
+        EXPECT_GE(std::max(ratio, 1 / ratio), 4.5);
+        return std::tuple(link->colour(), link->underlined(), ground);
+    };
+    const auto rest = std::tuple(frmAbout::RestColour, false, frmAbout::RestGround);
+    EXPECT_EQ(look(), rest);
+    hover(link);
+    EXPECT_EQ(look(), std::tuple(frmAbout::HoverColour, true, frmAbout::HoverGround));
+    hover(link, false);
+    EXPECT_EQ(look(), rest);
+    hover(link);
+    clickOn(link);
+    EXPECT_EQ(look(), std::tuple(frmAbout::HoverColour, false, frmAbout::HoverGround));
+    EXPECT_EQ(urls.opened, QStringList{numbered(WebAddress)});
+    EXPECT_TRUE(about.isVisible());
+    about.cmdOK->click();
+    EXPECT_FALSE(about.isVisible());
+}
+
+TEST(HelpWindow, ShowsItsTextsAndItsLinkOpensTheAddressAndCloses)
+{
+    RecordingUrlOpener urls;
+    frmHelp help(numberedTexts(), urls);
+    EXPECT_EQ(textsOf(help, {help.Label1, help.lblHelp, help.Label2}),
+              (QStringList{numbered(HelpWindowCaption), numbered(HelpHeading), numbered(HelpLink),
+                           numbered(HelpNotice)}));
+    LinkLabel *link = help.lblHelp;
+    EXPECT_FALSE(link->underlined());
+    hover(link);
+    hover(link, false);
+    EXPECT_EQ(link->colour(), frmHelp::LinkColour);
+    EXPECT_TRUE(link->underlined()) << "the help link stays underlined once pointed at";
+    help.show();
+    clickOn(link);
+    EXPECT_EQ(urls.opened, QStringList{numbered(WebAddress)});
+    EXPECT_FALSE(help.isVisible());
+    EXPECT_EQ(help.result(), QDialog::Accepted);
+}
+
+TEST(UpgradeDialog, UpgradeNowStartsTheUpgraderAndEndsUpgradeNextTimeOnlyCloses)
+{
+    for (const int option : {0, 1}) {
+        const bool now = option == 0;
+        RecordingProcessControl process;
+        QPointer<frmDialog> dialog = new frmDialog(u"/p"_s, process);
+        dialog->show();
+        dialog->optUpgrade[option]->click();
+        EXPECT_EQ(dialog->focusWidget(), dialog->txtDumb) << "no option keeps the focus";
+        dialog->cmdOK->click();
+        EXPECT_EQ(process.started, now ? QStringList{u"/p/Upgrade"_s} : QStringList());
+        EXPECT_EQ(std::pair(process.ended, process.code), std::pair(now, now ? 0 : -1));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(dialog.isNull(), !now) << "the window closes and goes";
+        delete dialog.data();
+    }
+}
+
+TEST(QtTranslations, FolderPickerSpeaksTheLanguageOfTheLanguageFile)
+{
+    for (const QString &file : {u"francais.lan"_s, u"german.lan"_s, u"italian.lan"_s,
+                                u"spanish.lan"_s, u"english.lan"_s, u"x.lan"_s}) {
+        const QtTranslations translations{file};
+        const bool english = file == u"english.lan" || file == u"x.lan";
+        EXPECT_EQ(translations.installed(), !english) << file.toStdString();
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:") == u"Look in:", english);
+    }
+}
