@@ -316,8 +316,7 @@ TEST_F(SlowHostTest, GrabWithManyPicturesFromOneSlowHostLosesNone)
 TEST_F(GrabFaultTest, GrabIntoAFolderItCannotWriteSaysWhyAndEndsAsUsual)
 {
     SmallDisk disk(64 * 1024);
-    SKIP_UNLESS_MOUNTED(disk);
-    ASSERT_TRUE(disk.makeReadOnly());
+    disk.makeReadOnly();
     world.settings.Download_File_Folder = disk.path();
     world.status.MainWindowOpen = true;
     QStringList panelOne;

@@ -120,8 +120,4 @@ TEST_F(InterfaceTableTest, UnreadableStatisticsAreNotSupportedAndAGarbledLineFai
     write(u"dev"_s, Recorded + "  eth1: 12 34 no numbers\n");
     EXPECT_EQ(table.GetIfTable(rows), InterfaceTable::Status::Failed);
     EXPECT_TRUE(rows.isEmpty());
-
-    // The kernel of this machine speaks the recorded format.
-    EXPECT_EQ(KernelInterfaceTable().GetIfTable(rows), InterfaceTable::Status::Ok);
-    EXPECT_GE(qFromLittleEndian<quint32>(rows.constData()), 1u);
 }

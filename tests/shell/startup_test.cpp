@@ -104,7 +104,7 @@ TEST_F(StartupTest, LoadsTheHiddenMainWindowInTheTrayWithItsMenuAndTimersAndShow
     EXPECT_EQ(modalNameDuring([&] { ambrola->mnuAbout->trigger(); }), u"frmAbout"_s);
 }
 
-TEST_F(StartupTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpenAndExitSavesNothing)
+TEST_F(StartupTest, TheMainWindowGreysPictureGrabbingWhileOpenIsServedByItsHostAndExitSavesNothing)
 {
     ASSERT_EQ(start(), StartupOutcome::Running);
     const auto stored = [this] { return backend->read(SettingsStore::ImageKey, u"FileToNum"_s); };
@@ -124,6 +124,17 @@ TEST_F(StartupTest, PictureGrabbingIsGreyedWhileTheMainWindowIsOpenAndExitSavesN
     ambrola->mnuGrabbing->trigger();
     EXPECT_EQ(ambrola->mainWindow()->panel().txtWebsiteURL->text(), u"cats"_s)
         << "the search outlives the window";
+    MainWindowHost &host = *ambrola; // what the main window asks of it
+    host.setThumbRefreshEnabled(false);
+    EXPECT_FALSE(host.thumbRefreshEnabled() || ambrola->tmrRefreshThumbView.isActive());
+    host.startGrabTimers();
+    EXPECT_TRUE(ambrola->tmrGrabbing.isActive() && host.thumbRefreshEnabled());
+    host.cancelGrabStart();
+    EXPECT_FALSE(ambrola->tmrGrabbing.isActive());
+    state->status.showStatus(4, u"stale"_s);
+    ASSERT_TRUE(QMetaObject::invokeMethod(&ambrola->tmrFlux, "timeout"));
+    EXPECT_TRUE(ambrola->mainWindow()->panelText(4).endsWith(u" Kbps"));
+
     state->settings.FileToNum = 9;
     EXPECT_FALSE(process.ended);
     ambrola->mnuExit->trigger();
@@ -142,24 +153,6 @@ TEST_F(StartupTest, WithoutNotificationAreaTheMainWindowOpensAndClosingItEnds)
     EXPECT_TRUE(ambrola->mainWindow()->isVisible() && state->status.MainWindowOpen);
     ambrola->mainWindow()->close();
     EXPECT_EQ(std::pair(process.ended, process.code), std::pair(true, 0));
-}
-
-TEST_F(StartupTest, HostRunsTheGrabTimersTheRefreshAndTheSpeedOfTheMainWindow)
-{
-    ASSERT_EQ(start(), StartupOutcome::Running);
-    MainWindowHost &host = *ambrola;
-    host.setThumbRefreshEnabled(false);
-    EXPECT_FALSE(host.thumbRefreshEnabled() || ambrola->tmrRefreshThumbView.isActive());
-    host.startGrabTimers();
-    EXPECT_TRUE(ambrola->tmrGrabbing.isActive() && host.thumbRefreshEnabled());
-    host.cancelGrabStart();
-    EXPECT_FALSE(ambrola->tmrGrabbing.isActive());
-    EXPECT_TRUE(host.thumbRefreshEnabled());
-
-    ambrola->mnuGrabbing->trigger();
-    state->status.showStatus(4, u"stale"_s);
-    ASSERT_TRUE(QMetaObject::invokeMethod(&ambrola->tmrFlux, "timeout"));
-    EXPECT_TRUE(ambrola->mainWindow()->panelText(4).endsWith(u" Kbps"));
 }
 
 TEST_F(StartupTest, NewVersionIsOfferedOnceWithoutBlockingToUpgradeTheProgramFolder)

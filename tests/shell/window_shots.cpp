@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTime>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -74,11 +73,7 @@ int main(int argc, char *argv[])
         button->setEnabled(true);
     window.resize(frmResource::ClientWidth, frmResource::ClientHeight);
     settle();
-    const QPixmap main = window.grab();
-    save(main, out, tag + QStringLiteral("_main"));
-    const QRect row(window.cmdFirst->x() - 8, window.cmdFirst->y() - 6,
-                    window.cmdLast->geometry().right() - window.cmdFirst->x() + 17, 29);
-    save(main.copy(row).scaled(row.size() * 3), out, tag + QStringLiteral("_paging"));
+    save(window.grab(), out, tag + QStringLiteral("_main"));
     window.hide();
 
     frmAbout about(texts, rig.urls);
@@ -89,12 +84,5 @@ int main(int argc, char *argv[])
     save(about.grab(), out, tag + QStringLiteral("_about_hover"));
     about.hide();
 
-    QTimer::singleShot(1000, [&] {
-        if (QWidget *picker = QApplication::activeModalWidget()) {
-            save(picker->grab(), out, tag + QStringLiteral("_picker"));
-            picker->close();
-        }
-    });
-    FileDialogFolderPicker().BrowseForFolder(nullptr, state.programFolder);
     return 0;
 }
