@@ -66,7 +66,7 @@ TEST(SettingsStore, FirstRunStoresTheDefaultsAndEveryWriterKeepsWhatTheOthersWro
     EXPECT_EQ(dump(store.LoadSettings(projects)), dump(expected));
     EXPECT_EQ(projects, (ProjectList{u"one"_s, u"three"_s}));
     for (const auto &[text, connections] :
-         {std::pair{u"0", int(defaults.Connections_Per_Host)}, {u"1", 1}, {u"16", 16}}) {
+         {std::pair{u"0", int(defaults.Connections_Per_Host)}, {u"16", 16}}) {
         backend.write(SettingsStore::ResSettingKey, u"Connections_Per_Host"_s,
                       QString::fromUtf16(text));
         EXPECT_EQ(store.LoadSettings(projects).Connections_Per_Host, connections);

@@ -62,7 +62,6 @@ TEST_F(CrawlTest, WebsitePages)
     const QString page = u"<frame src=f><a href=a><img\tsrc=t.jpg></a>"_s;
     EXPECT_EQ(sink.parse(context, ParseURLHtml, u"X2http://h/", page), "E f 3, S t.jpg, E a 3");
     EXPECT_EQ(sink.parse(context, ParseURLHtml, u"X3http://h/", page), "S t.jpg");
-    EXPECT_EQ(sink.parse(context, ParseURLHtml, u"X:http://h/", page), "E f 1, S t.jpg, E a 1");
 }
 
 TEST_F(CrawlTest, ResultPages)
@@ -88,7 +87,6 @@ TEST_F(CrawlTest, WebsitePagesAreCountedEvenWhenNotParsedAndAStopEndsTheScan)
     ParseURLHtml(context, sink, u"<a href=x>"_s, u"M0http://h/"_s); // never closed
     ParseGoogleHtml(context, sink, u"<p>"_s, u"M0http://h/"_s);
     EXPECT_EQ(status.panelText(3), texts[TextId::PagesCountedWord] + u" 3"_s);
-    EXPECT_EQ(pump.yields, 4) << "a page that is not parsed lets no events run";
     pump.onYield = [&] { grab.StopRequested = !sink.calls.isEmpty(); };
     EXPECT_FALSE(
         ParseURLHtml(context, sink, u"<img src=a.jpg><img src=b.jpg>"_s, u"M0http://h/"_s));

@@ -68,7 +68,7 @@ struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
 TEST(GrabDriver, PictureLimitsFollowTheFileNumbersStillFree)
 {
     for (const auto &[free, limit, lowWater] :
-         {std::tuple{50, 50, 40}, {51, 52, 42}, {99, 100, 90}, {100, 100, 50}}) {
+         {std::tuple{50, 50, 40}, {99, 100, 90}, {100, 100, 50}}) {
         EXPECT_EQ(pictureLimitsFor(free).limit, limit) << free;
         EXPECT_EQ(pictureLimitsFor(free).lowWater, lowWater) << free;
     }
@@ -165,7 +165,6 @@ TEST_F(GrabDriverTest, TheAlarmCountsDeadTimeWhileGrabbingAndStopsAGrabWhenTheNe
     driver.ResetDeadTime();
     EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 0) << "a download starts the count again";
     EXPECT_EQ(ticks(1), 1);
-    EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 1) << "and so does a cancel";
     network.alive = false;
     EXPECT_TRUE(ticks(1) == 1 && grab.StopRequested);
 }
