@@ -78,17 +78,3 @@ TEST_F(CrawlTest, ResultPages)
     EXPECT_TRUE(grab.ResultPageSeen);
     EXPECT_EQ(sink.parse(context, ParseGoogleHtml, u"X9http://h/", u"<img src=a.jpg>"_s), "");
 }
-
-TEST_F(CrawlTest, WebsitePagesAreCountedEvenWhenNotParsedAndAStopEndsTheScan)
-{
-    Sink sink;
-    EXPECT_TRUE(ParseURLHtml(context, sink, u"<p>"_s, u"M0http://h/"_s));
-    EXPECT_FALSE(ParseURLHtml(context, sink, u"<p>"_s, u"X9http://h/"_s));
-    ParseURLHtml(context, sink, u"<a href=x>"_s, u"M0http://h/"_s); // never closed
-    ParseGoogleHtml(context, sink, u"<p>"_s, u"M0http://h/"_s);
-    EXPECT_EQ(status.panelText(3), texts[TextId::PagesCountedWord] + u" 3"_s);
-    pump.onYield = [&] { grab.StopRequested = !sink.calls.isEmpty(); };
-    EXPECT_FALSE(
-        ParseURLHtml(context, sink, u"<img src=a.jpg><img src=b.jpg>"_s, u"M0http://h/"_s));
-    EXPECT_EQ(sink.calls, QStringList{u"S a.jpg"_s});
-}
