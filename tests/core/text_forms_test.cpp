@@ -6,7 +6,6 @@ using namespace Qt::StringLiterals;
 
 TEST(TextForms, BooleansAreWordsOrNumbersAndBytesAreUtf8OrLatin1)
 {
-    EXPECT_EQ(textFromBool(true) + textFromBool(false) + textFromInt(-42), u"TrueFalse-42"_s);
     for (const auto &[text, value] : {std::pair{u" tRUE "_s, std::optional{true}},
                                       {u"False"_s, false},
                                       {u"-0.5"_s, true},

@@ -20,14 +20,10 @@ TEST(SearchStart, AWebsiteOrAKeywordWithItsStartAddressAndProjectFile)
     }
 }
 
-TEST_F(CrawlTest, PrepareGrabSetsTheModeAndOnlyTheFlagOfThatMode)
+TEST_F(CrawlTest, PrepareGrabStartsAKeywordSearchWithNoResultPageSeen)
 {
     grab.ResultPageSeen = true;
     prepareGrab(grab, startOfSearch(u"red car"_s, u"/z"_s, u"B?q="_s, QString()), settings);
     EXPECT_TRUE(grab.KeywordSearchMode && !grab.ResultPageSeen);
     EXPECT_EQ(grab.SiteRoot + grab.ProjectFilePath, u"/z/red_car.txt"_s);
-    grab.ResultPageSeen = true;
-    prepareGrab(grab, startOfSearch(u"e.com/a"_s, u"/z"_s, {}, {}), settings);
-    EXPECT_TRUE(!grab.KeywordSearchMode && grab.ResultPageSeen);
-    EXPECT_EQ(grab.SiteRoot, u"http://www.e.com"_s);
 }
