@@ -83,18 +83,12 @@ TEST_F(ParseWebTest, AFinishedDownloadIsAPictureByItsFirstByteOrAPageForItsParse
     // Keyword search, a big page being parsed, the request kind: files saved, links, expands
     // and offers.
     const std::tuple<QByteArray, qint64, bool, bool, const char *, const char *> rows[] = {
-        {jpeg, 0, 1, 0, "RR", "1 0 0 0"},
-        {jpeg, 4000, 1, 0, "RR", "2 0 0 0"},
-        {jpeg, 3999, 1, 0, "RR", "2 0 0 0"},
-        {"\x89PNG" + bmp, 0, 1, 0, "RR", "3 0 0 0"},
-        {page, 0, 1, 0, "U0", "3 0 0 1"},
-        {big, 0, 1, 0, "M0", "3 1 1 0"},
-        {page, 0, 0, 0, "U0", "3 2 0 0"},
-        {big, 0, 0, 0, "X0", "3 0 2 0"},
-        {page, 0, 1, 1, "U0", "3 1 1 0"},
-        {big.chopped(1), 0, 0, 1, "M0", "3 2 0 0"},
-        {page, 0, 0, 1, "U0", "3 0 0 0"},
-        {big, 0, 1, 1, "M0", "3 0 0 0"}};
+        {jpeg, 0, 1, 0, "RR", "1 0 0 0"},    {jpeg, 4000, 1, 0, "RR", "2 0 0 0"},
+        {jpeg, 3999, 1, 0, "RR", "2 0 0 0"}, {"\x89PNG" + bmp, 0, 1, 0, "RR", "3 0 0 0"},
+        {page, 0, 1, 0, "U0", "3 0 0 1"},    {big, 0, 1, 0, "M0", "3 1 1 0"},
+        {page, 0, 0, 0, "U0", "3 2 0 0"},    {big, 0, 0, 0, "X0", "3 0 2 0"},
+        {page, 0, 1, 1, "U0", "3 1 1 0"},    {big.chopped(1), 0, 0, 1, "M0", "3 2 0 0"},
+        {page, 0, 0, 1, "U0", "3 0 0 0"},    {big, 0, 1, 1, "M0", "3 0 0 0"}};
     int n = 0;
     for (const auto &[bytes, announced, keyword, parsingBig, kind, queued] : rows) {
         grab.LinkList.clear();

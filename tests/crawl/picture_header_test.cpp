@@ -55,9 +55,8 @@ TEST(PictureHeader, EachFormatNeedsItsWholeHeader)
 TEST(PictureHeader, OnlyJpegMarkersC0ToC3AreFrameHeadersAndACutFrameIsNone)
 {
     const QByteArray start("\xFF\xD8");
-    for (const auto &[marker, size] : {std::pair{0xBF, PictureSize{7, 9}},
-                                       {0xC3, {640, 480}},
-                                       {0xC4, {7, 9}}}) {
+    for (const auto &[marker, size] :
+         {std::pair{0xBF, PictureSize{7, 9}}, {0xC3, {640, 480}}, {0xC4, {7, 9}}}) {
         const QByteArray jpeg = start + frameHeader(marker, 640, 480) + frameHeader(0xC1, 7, 9);
         EXPECT_EQ(readPictureSize(jpeg, PictureKind::Jpg), size);
     }
