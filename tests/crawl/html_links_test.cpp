@@ -76,5 +76,9 @@ TEST_F(CrawlTest, ResultPages)
                          u"</i> </a><a href=/c>7<a href=/d> <a href=/k>8</a><a href=/u>1"_s),
               "E i 9, R 3 0, R 9 0, R z 0, R f 0, S p.jpg, R b 0, R d 0, R k 0");
     EXPECT_TRUE(grab.ResultPageSeen);
+    grab.ResultPageSeen = false; // a page number counts as the first other link
+    EXPECT_EQ(
+        sink.parse(context, ParseGoogleHtml, u"M0http://h/", u"<a href=/3>3</a><a href=/i>I</a>"_s),
+        "R 3 0");
     EXPECT_EQ(sink.parse(context, ParseGoogleHtml, u"X9http://h/", u"<img src=a.jpg>"_s), "");
 }
