@@ -64,10 +64,15 @@ bool rangeUsedUp(const GrabState &grab, const Settings &settings)
 }
 
 // Written whole or not at all, beside the target and renamed over it; a missing folder is
-// created first. No sync here: the driver syncs the folder once when the grab ends.
+// created when the first picture finds it missing. No sync here: the driver syncs the folder
+// once when the grab ends.
 WriteOutcome writePicture(const QString &path, const QByteArray &bytes)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    const WriteOutcome outcome = writeFileAtomically(path, bytes);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (outcome != WriteOutcome::Failed || QFileInfo(folder).isDir())
+        return outcome;
+    if (!QDir().mkpath(folder))
         return WriteOutcome::NotWritable;
     return writeFileAtomically(path, bytes);
 }

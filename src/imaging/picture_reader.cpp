@@ -46,7 +46,14 @@ bool PictureReader::sizeAllowed() const
 
 QImage PictureReader::read(QSize scaled)
 {
-    if (scaled.isValid() && !scaled.isEmpty() && scaled != size_)
+    const bool reduce = scaled.isValid() && !scaled.isEmpty() && scaled != size_;
+    // Only the JPEG decoder reduces while decoding (at 1/2, 1/4 or 1/8); the others decode in
+    // full and would leave the scaling to the reader, which scales before the picture is
+    // flattened and turns a two-colour palette black. Those are flattened first, then scaled.
+    if (reduce && reader_.format() == "jpeg")
         reader_.setScaledSize(scaled);
-    return flattenOverWhite(reader_.read());
+    QImage image = flattenOverWhite(reader_.read());
+    if (reduce && !image.isNull() && image.size() != scaled)
+        image = image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
 }

@@ -15,8 +15,8 @@ public:
     QSize size() const { return size_; }
     // The header names a size that is not empty and within the pixel limit.
     bool sizeAllowed() const;
-    // Decodes at scaled (or at the picture's own size when scaled is invalid) and flattens the
-    // result over white. Null on failure.
+    // Decodes at scaled (or at the picture's own size when scaled is invalid), flattened over
+    // white. Null on failure.
     QImage read(QSize scaled);
 
 private:

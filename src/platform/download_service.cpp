@@ -32,6 +32,8 @@ QString slotHostOf(const QUrl &url)
 
 // How long a host whose name did not resolve fails new requests without a lookup.
 constexpr qint64 unresolvedMemoryMs = 60000;
+// Idle connections kept open for the next request, across all hosts.
+constexpr long idleConnectionsKept = 64;
 // Bodies announced up to this size get their whole buffer at once.
 constexpr qint64 reserveUpTo = 1024 * 1024;
 
@@ -144,6 +146,7 @@ NetworkDownloadService::NetworkDownloadService(const DownloadLimits &limits, QOb
     curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &NetworkDownloadService::onCurlTimer);
     curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
     curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(limits_.connectionsPerHost));
+    curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, idleConnectionsKept);
     curl_multi_setopt(multi, CURLMOPT_PIPELINING, long(CURLPIPE_MULTIPLEX));
 
     curlTimer_.setSingleShot(true);
@@ -154,13 +157,12 @@ NetworkDownloadService::NetworkDownloadService(const DownloadLimits &limits, QOb
     connect(&clockTimer_, &QTimer::timeout, this, &NetworkDownloadService::checkClocks);
     // Waiting transfers start and late failures are sent from the event loop, never inside a
     // cancel or a notification.
-    for (QTimer *timer : {&waitingTimer_, &failTimer_, &sweepTimer_}) {
+    for (QTimer *timer : {&waitingTimer_, &failTimer_}) {
         timer->setSingleShot(true);
         timer->setInterval(0);
     }
     connect(&waitingTimer_, &QTimer::timeout, this, &NetworkDownloadService::startWaiting);
     connect(&failTimer_, &QTimer::timeout, this, &NetworkDownloadService::deliverNotices);
-    connect(&sweepTimer_, &QTimer::timeout, this, &NetworkDownloadService::sweepSockets);
 }
 
 NetworkDownloadService::~NetworkDownloadService()
@@ -168,8 +170,6 @@ NetworkDownloadService::~NetworkDownloadService()
     cancelAllDownloads();
     curl_multi_cleanup(curl_->multi);
     curl_->multi = nullptr;
-    qDeleteAll(liveWatches_);
-    retiredWatches_.clear();
 }
 
 QByteArray NetworkDownloadService::userAgent()
@@ -259,10 +259,9 @@ size_t NetworkDownloadService::onBody(char *data, size_t size, size_t count, voi
     return t.service->takeBody(t, data, size * count);
 }
 
-int NetworkDownloadService::onSocket(void *, int socket, int what, void *service, void *watch)
+int NetworkDownloadService::onSocket(void *, int socket, int what, void *service, void *)
 {
-    static_cast<NetworkDownloadService *>(service)->watchSocket(socket, what,
-                                                                static_cast<SocketWatch *>(watch));
+    static_cast<NetworkDownloadService *>(service)->watchSocket(socket, what);
     return 0;
 }
 
@@ -368,66 +367,52 @@ void NetworkDownloadService::shedLargestBody()
     failuresDue_.emplace_back(largest->id, DownloadFailure::TooLarge);
 }
 
-void NetworkDownloadService::watchSocket(int socket, int what, SocketWatch *watch)
+void NetworkDownloadService::watchSocket(int socket, int what)
 {
-    if (what == CURL_POLL_REMOVE) {
-        if (watch && liveWatches_.remove(watch)) {
-            watch->read->setEnabled(false);
-            watch->write->setEnabled(false);
-            // A notifier may be in the middle of its own signal: it is deleted later.
-            retiredWatches_.emplace_back(watch);
-            sweepTimer_.start();
-        }
-        return;
-    }
+    std::unique_ptr<SocketWatch> &watch = watches_[socket];
     if (!watch) {
-        watch = new SocketWatch;
+        if (what == CURL_POLL_REMOVE)
+            return;
+        watch = std::make_unique<SocketWatch>();
         watch->read = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
         watch->write = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
         connect(watch->read.get(), &QSocketNotifier::activated, this,
-                [this, socket] { socketReady(socket, CURL_CSELECT_IN); });
+                [this, socket] { drive(socket, CURL_CSELECT_IN); });
         connect(watch->write.get(), &QSocketNotifier::activated, this,
-                [this, socket] { socketReady(socket, CURL_CSELECT_OUT); });
-        curl_multi_assign(curl_->multi, socket, watch);
-        liveWatches_.insert(watch);
+                [this, socket] { drive(socket, CURL_CSELECT_OUT); });
     }
+    // CURL_POLL_REMOVE has neither bit: both switch off.
     watch->read->setEnabled((what & CURL_POLL_IN) != 0);
     watch->write->setEnabled((what & CURL_POLL_OUT) != 0);
-}
-
-void NetworkDownloadService::socketReady(int socket, int direction)
-{
-    ++socketDepth_;
-    drive(socket, direction);
-    if (--socketDepth_ == 0 && !retiredWatches_.empty())
-        sweepTimer_.start();
-}
-
-void NetworkDownloadService::sweepSockets()
-{
-    if (socketDepth_ == 0)
-        retiredWatches_.clear();
 }
 
 // Lets curl work on a socket or its timer, then sends what that produced.
 void NetworkDownloadService::drive(int socket, int direction)
 {
-    int running = 0;
-    curl_multi_socket_action(curl_->multi, curl_socket_t(socket), direction, &running);
-
-    // Every ended hop leaves curl before any notice is sent: a handler may run events.
+    // Every ended hop leaves curl before any notice is sent: a handler may run events. The
+    // slots they free go to waiting requests first, and curl sends those at once, so the
+    // server already works on them while the responses are handled here.
     std::vector<std::pair<quint64, int>> ended;
-    int left = 0;
-    while (CURLMsg *message = curl_multi_info_read(curl_->multi, &left)) {
-        if (message->msg != CURLMSG_DONE)
-            continue;
-        char *privateData = nullptr;
-        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &privateData);
-        const auto id = quint64(reinterpret_cast<std::uintptr_t>(privateData));
-        const int result = message->data.result;
-        if (Transfer *transfer = find(id))
-            stopHop(*transfer);
-        ended.emplace_back(id, result);
+    for (;;) {
+        int running = 0;
+        curl_multi_socket_action(curl_->multi, curl_socket_t(socket), direction, &running);
+        const size_t endedBefore = ended.size();
+        int left = 0;
+        while (CURLMsg *message = curl_multi_info_read(curl_->multi, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            char *privateData = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &privateData);
+            const auto id = quint64(reinterpret_cast<std::uintptr_t>(privateData));
+            const int result = message->data.result;
+            if (Transfer *transfer = find(id))
+                stopHop(*transfer);
+            ended.emplace_back(id, result);
+        }
+        if (ended.size() == endedBefore || !startWaiting())
+            break;
+        socket = CURL_SOCKET_TIMEOUT;
+        direction = 0;
     }
     deliverNotices();
     for (const auto &[id, result] : ended)
@@ -518,8 +503,9 @@ void NetworkDownloadService::request(Transfer &transfer, QUrl url)
     waitingPerHost_[host].push_back(transfer.id);
 }
 
-void NetworkDownloadService::startWaiting()
+bool NetworkDownloadService::startWaiting()
 {
+    bool started = false;
     for (auto queue = waitingPerHost_.begin(); queue != waitingPerHost_.end();) {
         std::deque<quint64> &ids = queue.value();
         while (!ids.empty() && runningPerHost_.value(queue.key()) < limits_.connectionsPerHost) {
@@ -527,14 +513,17 @@ void NetworkDownloadService::startWaiting()
             ids.pop_front();
             // A transfer cancelled while it waited has left its id behind.
             Transfer *transfer = find(id);
-            if (transfer && transfer->waiting)
+            if (transfer && transfer->waiting) {
                 startHop(*transfer, transfer->url);
+                started = true;
+            }
         }
         if (ids.empty())
             queue = waitingPerHost_.erase(queue);
         else
             ++queue;
     }
+    return started;
 }
 
 void NetworkDownloadService::startHop(Transfer &transfer, QUrl url)

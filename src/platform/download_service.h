@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -16,6 +15,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 // Status codes of the notifications.
@@ -122,13 +122,12 @@ private:
 
     static size_t onHeader(char *data, size_t size, size_t count, void *transfer);
     static size_t onBody(char *data, size_t size, size_t count, void *transfer);
-    static int onSocket(void *easy, int socket, int what, void *service, void *watch);
+    static int onSocket(void *easy, int socket, int what, void *service, void *socketData);
     static int onCurlTimer(void *multi, long timeoutMs, void *service);
 
     size_t takeHeaderLine(Transfer &transfer, const char *data, size_t size);
     size_t takeBody(Transfer &transfer, const char *data, size_t size);
-    void watchSocket(int socket, int what, SocketWatch *watch);
-    void socketReady(int socket, int direction);
+    void watchSocket(int socket, int what);
     void drive(int socket, int direction);
     void deliverNotices();
     void hopEnded(quint64 id, int curlResult);
@@ -137,7 +136,7 @@ private:
 
     void request(Transfer &transfer, QUrl url);
     void startHop(Transfer &transfer, QUrl url);
-    void startWaiting();
+    bool startWaiting();
     void stopHop(Transfer &transfer);
     void failLater(quint64 id, DownloadFailure failure);
     void failHost(const QString &hostName);
@@ -145,7 +144,6 @@ private:
     void finish(quint64 id, int status, DownloadFailure failure);
     std::unique_ptr<Transfer> take(quint64 id);
     Transfer *find(quint64 id);
-    void sweepSockets();
     qint64 now() const { return clock_.elapsed(); }
 
     DownloadLimits limits_;
@@ -160,14 +158,12 @@ private:
     std::vector<std::pair<quint64, DownloadFailure>> failuresDue_;
     struct Finishing;
     std::vector<Finishing *> finishing_; // requests whose two failure notices are being sent
-    QSet<SocketWatch *> liveWatches_;    // owned
-    std::vector<std::unique_ptr<SocketWatch>> retiredWatches_;
-    int socketDepth_ = 0;
+    // By socket number; a socket curl lets go keeps its watch, switched off, for the next one.
+    std::unordered_map<int, std::unique_ptr<SocketWatch>> watches_;
     QTimer curlTimer_;
     QTimer clockTimer_;
     QTimer waitingTimer_;
     QTimer failTimer_;
-    QTimer sweepTimer_;
     quint64 nextId_ = 1;
     qint64 heldBytes_ = 0;
     qint64 largestBodyHeld_ = 0;

@@ -97,4 +97,11 @@ TEST(ThumbnailCache, DecodesReducedAndOnlyWhatChanged)
         cache.get(b, events);
         EXPECT_EQ(cache.decodes(), 5);
     }
+    QTemporaryDir dir; // a palette of two colours survives the reduction
+    QImage twoColours(200, 100, QImage::Format_Mono);
+    twoColours.setColorTable({qRgb(255, 0, 0), qRgb(255, 255, 255)});
+    twoColours.fill(0);
+    const QString png = save(dir, "two.png", {}, {}, nullptr);
+    ASSERT_TRUE(twoColours.save(png, "PNG"));
+    EXPECT_EQ(decodeThumbnail(png).image.pixelColor(40, 20), QColor(Qt::red));
 }

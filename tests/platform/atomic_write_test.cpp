@@ -1,89 +1,37 @@
 #include "platform/atomic_write.h"
 #include "support/small_disk.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
-#include <ostream>
+using namespace Qt::StringLiterals;
 
-void PrintTo(WriteOutcome outcome, std::ostream *out)
+TEST(AtomicWrite, ReplacesTheWholeFileOrNothingAndLeavesNoTemporaryBehind)
 {
-    *out << "WriteOutcome(" << int(outcome) << ")";
-}
-
-namespace {
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QStringList namesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-TEST(AtomicWrite, ReplacesTheWholeFileAndLeavesNoTemporaryBehind)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("a.jpg"));
-    put(path, QByteArray(5000, 'o'));
-    EXPECT_EQ(writeFileAtomically(path, "new"), WriteOutcome::Written);
-    EXPECT_EQ(writeFileAtomically(folder.filePath(QStringLiteral("b.txt")), "durable", true),
-              WriteOutcome::Written);
-    EXPECT_EQ(contentsOf(path), "new");
-    EXPECT_EQ(contentsOf(folder.filePath(QStringLiteral("b.txt"))), "durable");
-    EXPECT_EQ(namesIn(folder.path()),
-              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.txt")}));
-    EXPECT_TRUE(syncFolder(folder.path()));
-    EXPECT_FALSE(syncFolder(folder.filePath(QStringLiteral("missing"))));
-    EXPECT_EQ(writeFileAtomically(folder.filePath(QStringLiteral("missing/c.jpg")), "x"),
-              WriteOutcome::Failed);
-}
-
-TEST(AtomicWrite, AFullDiskKeepsTheOldFileAndLeavesNothingNew)
-{
-    SmallDisk disk(256 * 1024);
-    SKIP_UNLESS_MOUNTED(disk);
-    const QString path = disk.filePath(QStringLiteral("a.jpg"));
-    put(path, "old picture");
-    disk.fillLeaving(16 * 1024);
-
-    // Larger than what is left; and exactly the kind of small file that once came out empty.
-    for (const qsizetype size : {qsizetype(64 * 1024), qsizetype(20 * 1024)}) {
-        EXPECT_EQ(writeFileAtomically(path, QByteArray(size, 'n')), WriteOutcome::DiskFull) << size;
-        EXPECT_EQ(writeFileAtomically(disk.filePath(QStringLiteral("b.jpg")), QByteArray(size, 'n'),
-                                      true),
-                  WriteOutcome::DiskFull);
+    const struct {
+        void (*arrange)(const SmallDisk &);
+        WriteOutcome outcome;
+    } cases[] = {
+        {[](const SmallDisk &) {}, WriteOutcome::Written},
+        {[](const SmallDisk &disk) { disk.fillLeaving(16 * 1024); }, WriteOutcome::DiskFull},
+        {[](const SmallDisk &disk) { disk.fillLeaving(16 * 1024, true); }, WriteOutcome::DiskFull},
+        {[](const SmallDisk &disk) { disk.makeReadOnly(); }, WriteOutcome::NotWritable},
+    };
+    // Four full write calls of the played disk and a fifth of one byte.
+    const QByteArray picture = QByteArray("0123456789").repeated(6554).chopped(3);
+    for (const auto &c : cases) {
+        for (const bool durable : {false, true}) {
+            SmallDisk disk(1024 * 1024);
+            const QString path = disk.filePath(u"a.jpg"_s);
+            ASSERT_EQ(writeFileAtomically(path, "old"), WriteOutcome::Written);
+            c.arrange(disk);
+            EXPECT_EQ(writeFileAtomically(path, picture, durable), c.outcome) << int(c.outcome);
+            const bool written = c.outcome == WriteOutcome::Written;
+            EXPECT_EQ(disk.contents(u"a.jpg"_s), written ? picture : "old");
+            EXPECT_EQ(disk.names(), QStringList{u"a.jpg"_s});
+        }
     }
-    EXPECT_EQ(contentsOf(path), "old picture");
-    EXPECT_EQ(namesIn(disk.path()),
-              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("filler")}));
-    EXPECT_EQ(writeFileAtomically(path, "fits"), WriteOutcome::Written)
-        << "space is still used well";
+    SmallDisk disk(1024);
+    EXPECT_TRUE(syncFolder(disk.path()));
+    EXPECT_FALSE(syncFolder(disk.filePath(u"missing"_s)));
+    EXPECT_EQ(writeFileAtomically(disk.filePath(u"missing/a.jpg"_s), "x"), WriteOutcome::Failed);
 }
-
-TEST(AtomicWrite, AReadOnlyFolderIsReportedAsNotWritable)
-{
-    SmallDisk disk(64 * 1024);
-    SKIP_UNLESS_MOUNTED(disk);
-    const QString path = disk.filePath(QStringLiteral("a.jpg"));
-    put(path, "old picture");
-    ASSERT_TRUE(disk.makeReadOnly());
-    EXPECT_EQ(writeFileAtomically(path, "new"), WriteOutcome::NotWritable);
-    EXPECT_EQ(contentsOf(path), "old picture");
-    EXPECT_EQ(namesIn(disk.path()), QStringList{QStringLiteral("a.jpg")});
-}
-
-} // namespace

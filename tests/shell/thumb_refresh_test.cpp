@@ -3,6 +3,7 @@
 #include "support/typing.h"
 
 #include "mainwin/ocx_resource.h"
+#include "viewer/frm_sized_preview.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -48,7 +49,7 @@ TEST_F(ThumbRefreshTest, AVanishedFolderIsReportedOnceAndReplacedByTheProgramFol
 }
 
 // A grab into an empty folder: the strip shows the first saved picture within one refresh
-// tick of its saving, and is gone from it when deleted.
+// tick of its saving; deleted, it leaves the strip and closes the viewer that showed it.
 TEST_F(ThumbRefreshTest, AGrabbedPictureShowsByTheNextTickAndLeavesWhenDeleted)
 {
     HttpTestServer site;
@@ -71,6 +72,9 @@ TEST_F(ThumbRefreshTest, AGrabbedPictureShowsByTheNextTickAndLeavesWhenDeleted)
     EXPECT_EQ(window->lblThumbView[0]->text(), QStringLiteral("Catch00001.jpg"));
     EXPECT_EQ(window->picThumb[0]->size(), QSize(80, 53));
 
+    window->picThumb_DblClick(0);
+    ASSERT_TRUE(ambrola->preview().isVisible());
     ASSERT_TRUE(QFile::remove(state->files.path(0)));
     EXPECT_TRUE(runUntil([&] { return state->files.ThumbPage == 0; })) << "clamped";
+    EXPECT_FALSE(ambrola->preview().isVisible()) << "no picture left to view";
 }

@@ -1,23 +1,40 @@
 #pragma once
 
-// A small HTTP/1.1 server on 127.0.0.1 for network tests: it serves bytes registered per path
-// and the files of a folder, and misbehaves on purpose where a test tells it to. It runs on the
+// A small HTTP/1.1 server on 127.0.0.1 for network tests. It answers each path from a table
+// of replies, real bytes on a real socket, and misbehaves where a reply says so. It runs on the
 // caller's event loop and never blocks it.
 
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QSslCertificate>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 class QTcpServer;
-class QTcpSocket;
 class HttpTestConnection;
+
+// What the server answers for one path.
+struct HttpReply {
+    // How an answer stops before its body is whole: the connection closed, reset (RST), or
+    // left open and silent.
+    enum class Cut { None, Close, Reset, Stall };
+
+    int status = 200;
+    QByteArray body{};
+    // The body's length, filled up with 'x' past body; -1 is the length of body. Without
+    // chunked it is announced as the Content-Length.
+    qint64 length = -1;
+    bool chunked = false; // in chunks, without Content-Length, ending with the last chunk
+    Cut cut = Cut::None;
+    qint64 cutAfter = 0;   // body bytes sent before the cut; -1 cuts before the headers
+    int dripMs = 0;        // sends the body one byte at a time, one each dripMs
+    QByteArray location{}; // a Location header, for redirects
+
+    // The body bytes as the client receives them whole.
+    QByteArray wholeBody() const { return length < 0 ? body : body.leftJustified(length, 'x'); }
+};
 
 class HttpTestServer final : public QObject {
     Q_OBJECT
@@ -26,8 +43,7 @@ public:
 
     // Listens on an ephemeral port at once. With Tls the server presents certificate(), issued
     // to 127.0.0.1; a client must trust it explicitly.
-    explicit HttpTestServer(Transport transport = Transport::Plain, QObject *parent = nullptr);
-    ~HttpTestServer() override;
+    explicit HttpTestServer(Transport transport = Transport::Plain);
 
     quint16 port() const;
     // "http://127.0.0.1:<port>" (or https) followed by path, which starts with "/".
@@ -35,88 +51,33 @@ public:
     static QSslCertificate certificate();
 
     // Paths are request targets as the client sends them, such as "/a/b.jpg" or
-    // "/images?q=x&start=0". A target with a query that has nothing of its own falls back to
-    // its path. The content type follows the name's extension, whatever the bytes are, so HTML
-    // added under "x.jpg" is served as a JPEG picture.
-    void addFile(const QString &path, const QByteArray &bytes);
-    // Targets without bytes of their own are looked up as files below folder.
-    void serveFolder(const QString &folder);
+    // "/images?q=x&start=0". Any other target is answered 404.
+    void serve(const QString &path, const HttpReply &reply) { replies_.insert(path, reply); }
+    void addFile(const QString &path, const QByteArray &bytes) { serve(path, {.body = bytes}); }
     // Every answer waits this long after its request arrived.
-    void setLatency(int milliseconds);
-
-    // Behaviours per path. Those that send a body send the path's content, or 4096 bytes of
-    // filler when it has none.
-    void answerStatus(const QString &path, int status);
-    // Resets the connection (RST) instead of answering; with afterBodyBytes >= 0 it sends a
-    // chunked response with that many body bytes first.
-    void resetConnection(const QString &path, qint64 afterBodyBytes = -1);
-    void stallBeforeHeaders(const QString &path);
-    void stallAfterHeaders(const QString &path);
-    // Announces the whole content, sends sentBytes of it and closes the connection.
-    void sendShortBody(const QString &path, qint64 sentBytes);
-    // Sends sentBytes of the content in chunks and closes the connection without the last one.
-    void sendShortChunked(const QString &path, qint64 sentBytes);
-    void redirect(const QString &path, const QString &location, int status = 302);
-    // Announces length and sends filler for as long as the client reads.
-    void announceHugeLength(const QString &path, qint64 length);
-    void sendEndlessChunked(const QString &path);
-    // The content in chunks, without Content-Length.
-    void sendChunked(const QString &path);
-    // Announces the content and sends it one byte every intervalMs.
-    void drip(const QString &path, int intervalMs);
+    void setLatency(int milliseconds) { latencyMs_ = milliseconds; }
 
     // What clients asked for, in order of arrival.
     QStringList requestedPaths() const { return requested_; }
     int requestCount(const QString &path) const { return int(requested_.count(path)); }
-    // A header of the last request for path (name without regard to case); empty when none.
-    QByteArray lastHeader(const QString &path, const QByteArray &name) const;
+    // The request line and headers of the last request for path.
+    QByteArray lastRequest(const QString &path) const { return lastRequests_.value(path); }
     int openConnections() const { return int(connections_.size()); }
 
-    // An encoded picture of the given format ("PNG", "JPG", "GIF", "BMP") and size.
+    // An encoded picture of the given format ("PNG", "JPG", "BMP") and size.
     static QByteArray picture(const char *format, int width, int height);
 
 private:
     friend class HttpTestConnection;
 
-    enum class Kind {
-        Serve,
-        Status,
-        Reset,
-        StallBeforeHeaders,
-        StallAfterHeaders,
-        ShortBody,
-        ShortChunked,
-        Redirect,
-        HugeLength,
-        EndlessChunked,
-        Chunked,
-        Drip,
-    };
-    struct Rule {
-        Kind kind = Kind::Serve;
-        int status = 200;
-        qint64 amount = -1;
-        int intervalMs = 0;
-        QString location;
-    };
-    struct Content {
-        bool found = false;
-        QByteArray bytes;
-    };
-
     void acceptConnections();
     void forget(HttpTestConnection *connection);
-    void record(const QString &target, QHash<QByteArray, QByteArray> headers);
-    Rule ruleFor(const QString &target) const;
-    Content contentFor(const QString &target) const;
 
-    Transport transport_;
-    std::unique_ptr<QTcpServer> listener_;
+    QString scheme_;
+    QTcpServer *listener_;
     QSet<HttpTestConnection *> connections_;
-    QHash<QString, QByteArray> files_;
-    QHash<QString, Rule> rules_;
-    QString folder_;
+    QHash<QString, HttpReply> replies_;
     int latencyMs_ = 0;
     QStringList requested_;
-    QHash<QString, QHash<QByteArray, QByteArray>> lastHeaders_;
+    QHash<QString, QByteArray> lastRequests_;
 };

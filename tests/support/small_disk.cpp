@@ -1,47 +1,47 @@
 #include "support/small_disk.h"
 
-#include <QFile>
-
-#include <sys/mount.h>
-#include <sys/statvfs.h>
-
 #include <cerrno>
-#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-SmallDisk::SmallDisk(qint64 bytes)
+// Set up and torn down by the test's thread while no other thread writes files.
+PlayedDisk playedDisk;
+
+namespace {
+// What a file open for writing on the disk has been given so far; -1 for any other file.
+qint64 heldBy(int file)
 {
-    const QByteArray target = QFile::encodeName(folder_.path());
-    const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
-    if (::mount("tmpfs", target.constData(), "tmpfs", 0, options.constData()) == 0) {
-        mounted_ = true;
-        return;
+    if (playedDisk.folder.isEmpty() || (::fcntl(file, F_GETFL) & O_ACCMODE) == O_RDONLY)
+        return -1;
+    char target[4096];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(file);
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+    const bool onDisk = length > 0 && QByteArrayView(target, length).startsWith(playedDisk.folder);
+    return onDisk ? ::lseek(file, 0, SEEK_CUR) : -1;
+}
+} // namespace
+
+extern "C" ssize_t write(int file, const void *bytes, size_t size)
+{
+    static const auto real = reinterpret_cast<decltype(&::write)>(::dlsym(RTLD_NEXT, "write"));
+    const qint64 held = heldBy(file);
+    const qint64 room = playedDisk.failAtClose ? qint64(size) : playedDisk.room - held;
+    if (held < 0)
+        return real(file, bytes, size);
+    if (playedDisk.readOnly || (room <= 0 && size > 0)) {
+        errno = playedDisk.readOnly ? EROFS : ENOSPC;
+        return -1;
     }
-    skipReason_ = QStringLiteral("cannot mount a tmpfs here (%1); run as root to test full disks")
-                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return real(file, bytes, size_t(std::min<qint64>({qint64(size), room, 16384})));
 }
 
-SmallDisk::~SmallDisk()
+extern "C" int close(int file)
 {
-    if (mounted_)
-        ::umount2(QFile::encodeName(folder_.path()).constData(), MNT_DETACH);
-}
-
-void SmallDisk::fillLeaving(qint64 bytes) const
-{
-    QFile filler(filePath(QStringLiteral("filler")));
-    if (!filler.open(QIODevice::WriteOnly))
-        return;
-    const QByteArray block(4096, 'f');
-    struct statvfs info {};
-    while (::statvfs(QFile::encodeName(path()).constData(), &info) == 0 &&
-           qint64(info.f_bavail) * qint64(info.f_frsize) >= bytes + block.size()) {
-        if (filler.write(block) != block.size() || !filler.flush())
-            break;
-    }
-}
-
-bool SmallDisk::makeReadOnly() const
-{
-    return ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs",
-                   MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    static const auto real = reinterpret_cast<decltype(&::close)>(::dlsym(RTLD_NEXT, "close"));
+    const bool overfull = heldBy(file) > playedDisk.room;
+    const int closed = real(file);
+    if (closed == 0 && overfull)
+        errno = ENOSPC;
+    return overfull ? -1 : closed;
 }
