@@ -4,36 +4,18 @@
 
 #include <gtest/gtest.h>
 
-TEST(ProgramPlaces, InstalledLanguageFolderIsBesideTheBinFolder)
-{
-    EXPECT_EQ(installedLanguageFolder(QStringLiteral("/usr/bin")),
-              QStringLiteral("/usr/share/zovarode/lang"));
-    EXPECT_EQ(installedLanguageFolder(QStringLiteral("/home/u/.local/bin/")),
-              QStringLiteral("/home/u/.local/share/zovarode/lang"));
-}
+using namespace Qt::StringLiterals;
 
 TEST(ProgramPlaces, OnlyAWritablePortableProgramFolderKeepsTheData)
 {
+    EXPECT_EQ(installedLanguageFolder(u"/u/bin/"_s), u"/u/share/zovarode/lang"_s);
     QTemporaryDir dir;
-    const QString program = dir.path();
-    const QString missing = dir.filePath(QStringLiteral("gone/bin"));
-    const UserFolders user{QStringLiteral("/home/u/Pictures"),
-                           QStringLiteral("/home/u/.local/share")};
-    const struct {
-        QString programFolder;
-        bool installed;
-        QString projectFolder;
-        QString pictureFolder;
-    } cases[] = {
-        {program, false, program, program + QStringLiteral("/pictures")},
-        {program, true, QStringLiteral("/home/u/.local/share/Zovarode"),
-         QStringLiteral("/home/u/Pictures/Zovarode")},
-        {missing, false, QStringLiteral("/home/u/.local/share/Zovarode"),
-         QStringLiteral("/home/u/Pictures/Zovarode")},
-    };
-    for (const auto &c : cases) {
-        const DataPlaces places = dataPlaces(c.programFolder, c.installed, user);
-        EXPECT_EQ(places.projectFolder, c.projectFolder) << c.programFolder.toStdString();
-        EXPECT_EQ(places.defaultPictureFolder, c.pictureFolder) << c.programFolder.toStdString();
+    const UserFolders user{u"/u/Pictures"_s, u"/u/.local/share"_s};
+    for (const auto &[folder, installed, places] :
+         {std::tuple{dir.path(), false, QString(dir.path() + u' ' + dir.filePath(u"pictures"_s))},
+          {dir.path(), true, u"/u/.local/share/Zovarode /u/Pictures/Zovarode"_s},
+          {dir.filePath(u"gone"_s), false, u"/u/.local/share/Zovarode /u/Pictures/Zovarode"_s}}) {
+        const DataPlaces chosen = dataPlaces(folder, installed, user);
+        EXPECT_EQ(chosen.projectFolder + u' ' + chosen.defaultPictureFolder, places);
     }
 }

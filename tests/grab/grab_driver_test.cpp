@@ -3,261 +3,169 @@
 #include "core/text_ids.h"
 #include "core/timings.h"
 #include "crawl/download_engine.h"
-#include "grab/project_file.h"
 #include "grab_fixture.h"
 #include "support/fakes.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
 using Ending = GrabDriver::Ending;
 
 namespace {
-// The network around the driver: each time the driver waits for an event, the oldest request
-// ends. A driver that never ends is stopped after too many yields.
-class World final : public EventPump, public DownloadEngine {
-public:
-    explicit World(GrabState &grab) : grab_(grab) {}
-    void yieldEvents() override
-    {
-        if (++yields_ > 100000)
-            grab_.StopRequested = true;
-        if (onYield)
-            onYield();
-    }
+// A website crawl from http://site/, with the test as the network: whenever the driver waits
+// for an event, the oldest request ends. A driver that never ends is stopped.
+struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
+    void yieldEvents() override { onYield(); }
     void waitForEvents() override
     {
-        yieldEvents();
-        if (!inFlight_.isEmpty())
-            --(isPictureRequest(inFlight_.takeFirst()) ? grab_.PicturesInFlight
-                                                       : grab_.PagesInFlight);
+        grab.StopRequested = grab.StopRequested || ++waits > 100000;
+        onYield();
+        if (!inFlight.isEmpty())
+            --(isPictureRequest(inFlight.takeFirst()) ? grab.PicturesInFlight : grab.PagesInFlight);
     }
     void BeginDownload(const QString &, const QString &key) override
     {
         begun.append(key);
-        pagesThen.append(grab_.PagesInFlight);
-        picturesThen.append(grab_.PicturesInFlight);
-        inFlight_.append(key);
+        inFlight.append(key);
+        pagesThen.append(grab.PagesInFlight);
+        picturesThen.append(grab.PicturesInFlight);
     }
     bool CancelAllDownload() override
     {
-        ++cancels;
-        inFlight_.clear();
-        grab_.PagesInFlight = grab_.PicturesInFlight = 0;
-        return true;
+        leftAtCancel = inFlight.size();
+        inFlight.clear();
+        grab.PagesInFlight = grab.PicturesInFlight = 0;
+        return ++cancels;
     }
-    // The most requests of one kind in flight at once.
-    int most(bool pictures) const
+    void seed(int pages, int pictures)
     {
-        int most = 0;
-        for (qsizetype i = 0; i < begun.size(); ++i)
-            if (isPictureRequest(begun[i]) == pictures)
-                most = std::max(most, (pictures ? picturesThen : pagesThen)[i] + 1);
-        return most;
-    }
-
-    QStringList begun; // every request handed out, with the counts in flight just before
-    QList<int> pagesThen, picturesThen;
-    int cancels = 0;
-    std::function<void()> onYield;
-
-private:
-    GrabState &grab_;
-    QStringList inFlight_;
-    int yields_ = 0;
-};
-
-// A website crawl from http://site/, run in the world above.
-class GrabDriverTest : public GrabFixture {
-protected:
-    GrabDriverTest()
-    {
-        for (int i = 0; i < LanguageText::Count; ++i)
-            texts.set(i, u"text%1"_s.arg(i));
-        grab.KeywordSearchMode = false;
-        seed();
-    }
-    void seed(int pages = 0, int pictures = 0)
-    {
+        numberTexts();
         grab.SeedCrawl(u"http://site/"_s, settings);
         for (int i = 0; i < pages; ++i)
-            grab.LinkList.append({u"http://site/%1.html"_s.arg(i), 1});
+            grab.LinkList.append({u"http://site/%1"_s.arg(i), 1});
         for (int i = 0; i < pictures; ++i)
             grab.ResourceList.append(u"http://site/%1.jpg"_s.arg(i));
-        world.begun.clear();
-        world.pagesThen.clear();
-        world.picturesThen.clear();
-        messages.shown.clear();
+        begun.clear();
+        pagesThen.clear();
+        picturesThen.clear();
     }
 
-    World world{grab};
-    CrawlContext worldContext{settings, grab, status, texts, world};
+    QStringList begun, inFlight; // every request handed out, with the counts in flight before it
+    QList<int> pagesThen, picturesThen;
+    int cancels = 0, waits = 0, leftAtCancel = 0;
+    std::function<void()> onYield = [] {};
+    CrawlContext driverContext{settings, grab, status, texts, *this};
     ScriptedMessageBoxes messages;
     FixedNetworkState network;
     Timings timings;
     QTimer refreshTimer;
-    const QString upgradePage = u"http://maker/Upgrade.htm"_s;
-    GrabDriver driver{worldContext, world, messages, network, timings, refreshTimer, upgradePage};
+    GrabDriver driver{driverContext, *this,        messages,      network,
+                      timings,       refreshTimer, u"http://u/"_s};
 };
 } // namespace
+
+TEST(GrabDriver, PictureLimitsFollowTheFileNumbersStillFree)
+{
+    for (const auto &[free, limit, lowWater] :
+         {std::tuple{50, 50, 40}, {51, 52, 42}, {99, 100, 90}, {100, 100, 50}}) {
+        EXPECT_EQ(pictureLimitsFor(free).limit, limit) << free;
+        EXPECT_EQ(pictureLimitsFor(free).lowWater, lowWater) << free;
+    }
+}
 
 TEST_F(GrabDriverTest, ExpandPagesGoFirstThenLinkPagesThenPicturesAndTheGrabFinishes)
 {
     seed(1, 2);
     grab.ExpandList.append({u"http://site/x"_s, 2});
-    grab.ExpandList.append({u"http://site/y"_s, 3});
     grab.StopRequested = grab.NetworkLost = true; // left over from an earlier grab
     grab.PagesInFlight = grab.PicturesInFlight = 3;
-    refreshTimer.setInterval(timings.RefreshThumbViewMs);
+    grab.KeywordSearchMode = false;
     EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
-    EXPECT_EQ(world.begun, (QStringList{u"X2http://site/x"_s, u"X3http://site/y"_s,
-                                        u"M0http://site/"_s, u"M1http://site/0.html"_s,
-                                        u"RRhttp://site/0.jpg"_s, u"RRhttp://site/1.jpg"_s}));
+    EXPECT_EQ(begun.join(u' '), u"X2http://site/x M0http://site/ M1http://site/0 "
+                                u"RRhttp://site/0.jpg RRhttp://site/1.jpg"_s);
     ASSERT_EQ(messages.shown.size(), 1u) << "no resume question without a project file";
     EXPECT_EQ(messages.shown[0].text, texts[TextId::FinishedMessage]);
-    EXPECT_EQ(world.cancels, 1);
-    EXPECT_FALSE(grab.Grabbing);
-    EXPECT_FALSE(QFile::exists(grab.ProjectFilePath)) << "a finished grab leaves no project file";
-    EXPECT_LT(refreshTimer.interval(), timings.RefreshThumbViewMs) << "thumbnails refresh at once";
-    seed();
-    EXPECT_EQ(driver.RunGrabbing(), Ending::Finished) << "also without any picture";
+    EXPECT_EQ(cancels * 10 + leftAtCancel, 10) << "the grab ends once the last picture is in";
+    EXPECT_FALSE(grab.Grabbing || QFile::exists(grab.ProjectFilePath));
 }
 
-TEST_F(GrabDriverTest, KeywordSearchWaitsForEveryResultPageAndACrawlTurnsToPicturesAtSixty)
+TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicturesAtSixty)
 {
     for (const bool keyword : {true, false}) {
         seed(69, 3);
         grab.KeywordSearchMode = keyword;
         EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
-        EXPECT_EQ(world.begun.size(), 73);
-        const qsizetype first = world.begun.indexOf(QRegularExpression(u"RR.*"_s));
-        ASSERT_EQ(first, keyword ? 70 : 60);
-        EXPECT_EQ(world.pagesThen[first], keyword ? 0 : 60);
-        EXPECT_EQ(world.most(false), 60);
+        const qsizetype firstPicture = begun.indexOf(u"RRhttp://site/0.jpg"_s);
+        ASSERT_EQ(firstPicture, keyword ? 70 : 60);
+        EXPECT_EQ(pagesThen[firstPicture], keyword ? 0 : 60);
+        EXPECT_EQ(*std::max_element(pagesThen.begin(), pagesThen.begin() + firstPicture), 59);
     }
 }
 
-TEST_F(GrabDriverTest, PicturesInFlightFollowTheFileNumbersStillFree)
+TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheLowWaterMark)
 {
-    // The start page names one more page when it is in; the driver turns back to pages once
-    // the pictures are handed out and fewer than the low-water mark are in flight.
-    world.onYield = [this] {
+    onYield = [this] { // the start page names one more page once it is in
         if (grab.LinkList.count() == 1 && grab.PagesInFlight == 0 && grab.LinkList.Next == 1)
-            grab.LinkList.append({u"http://site/next.html"_s, 1});
+            grab.LinkList.append({u"http://site/next"_s, 1});
     };
-    const struct {
-        qint32 from, to, saved;
-        int most, picturesWhenPagesResume;
-    } table[] = {{1, 51, 0, 50, 39},
-                 {1, 52, 0, 52, 41},
-                 {2, 101, 0, 100, 89},
-                 {1, 121, 20, 100, 49},
-                 {1, 101, 25, 76, 65}};
-    for (const auto &row : table) {
-        seed(0, 150);
-        settings.FileFromNum = row.from;
-        settings.FileToNum = row.to;
-        grab.PicturesSaved = row.saved;
-        EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
-        EXPECT_EQ(world.most(true), row.most) << row.to;
-        ASSERT_EQ(world.begun.back(), u"M1http://site/next.html"_s);
-        EXPECT_EQ(world.picturesThen.back(), row.picturesWhenPagesResume) << row.to;
-    }
+    seed(0, 150);
+    settings.FileFromNum = 2;
+    settings.FileToNum = 102;
+    grab.KeywordSearchMode = false;
+    grab.PicturesSaved = 40; // 60 numbers free
+    EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
+    EXPECT_EQ(*std::max_element(picturesThen.begin(), picturesThen.end()) + 1, 61);
+    ASSERT_EQ(begun.back(), u"M1http://site/next"_s);
+    EXPECT_EQ(picturesThen.back(), 50);
 }
 
-TEST_F(GrabDriverTest, EachEndingShowsItsMessageCancelsAndKeepsTheProjectFile)
+TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndKeepsTheProjectFile)
 {
-    const struct {
-        bool windowOpen, networkLost;
-        int captionAtStop; // of Grab Now, when the stop is seen
-        Ending ending;
-        int message;
-    } table[] = {
-        {false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
-        {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
-        {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage},
-    };
-    for (const auto &row : table) {
-        seed(5);
-        world.cancels = 0;
+    for (const auto &[windowOpen, networkLost, captionAtStop, ending, message] :
+         {std::tuple{false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
+          {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
+          {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage}}) {
         QFile::remove(grab.ProjectFilePath);
-        status.MainWindowOpen = row.windowOpen;
+        messages.shown.clear();
+        status.MainWindowOpen = windowOpen;
         status.setGrabCaption(texts[TextId::StopCaption]);
-        world.onYield = [&] {
-            status.setGrabCaption(texts[row.captionAtStop]);
-            network.alive = !row.networkLost;
-            grab.StopRequested = !row.networkLost;
+        onYield = [&] {
+            status.setGrabCaption(texts[captionAtStop]);
+            network.alive = !networkLost;
+            grab.StopRequested = !networkLost;
             driver.tmrAlarm_Timer();
         };
-        EXPECT_EQ(driver.RunGrabbing(), row.ending);
-        EXPECT_EQ(messages.shown.at(0).text, texts[row.message]);
-        EXPECT_EQ(world.cancels, 1);
+        seed(5, 0);
+        EXPECT_EQ(driver.RunGrabbing(), ending);
+        EXPECT_EQ(messages.shown.at(0).text, texts[message]);
         EXPECT_FALSE(grab.Grabbing);
         EXPECT_TRUE(QFile::exists(grab.ProjectFilePath)) << "the search can be resumed";
-        if (row.windowOpen) {
-            EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
-            EXPECT_TRUE(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u" "_s));
-        }
+        EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
+        EXPECT_EQ(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u' '), windowOpen);
     }
 }
 
-TEST_F(GrabDriverTest, ResumeAnsweredYesGoesOnWithThePicturesAndNoStartsAfresh)
-{
-    for (const bool yes : {true, false}) {
-        seed(1, 1); // a page and a picture still waiting
-        grab.LinkList.Next = 1;
-        SaveProject(grab);
-        seed();
-        messages.answers = {yes};
-        driver.RunGrabbing();
-        EXPECT_EQ(messages.shown.at(0).text, GrabDriver::ResumeQuestion);
-        EXPECT_EQ(world.begun.at(0), yes ? u"RRhttp://site/0.jpg"_s : u"M0http://site/"_s);
-    }
-}
-
-TEST_F(GrabDriverTest, AlarmTickCountsDeadTimeOnlyWhileGrabbingAndNetworkLossStopsOnlyAGrab)
+TEST_F(GrabDriverTest, TheAlarmCountsDeadTimeWhileGrabbingAndStopsAGrabWhenTheNetworkGoes)
 {
     const auto ticks = [&](int n) {
         for (int i = 0; i < n; ++i)
             driver.tmrAlarm_Timer();
-        return world.cancels;
+        return cancels;
     };
+    network.alive = false;
+    ticks(1);
+    EXPECT_TRUE(grab.NetworkLost && !grab.StopRequested && begun.isEmpty());
+    network.alive = true;
     EXPECT_EQ(ticks(2 * timings.DeadTimeSeconds), 0) << "no dead time without a grab";
+    EXPECT_EQ(begun, QStringList{RequestKey(RequestKind::Upgrade, u"http://u/"_s)}) << "once";
+    EXPECT_EQ(grab.PagesInFlight, 1);
     grab.Grabbing = true;
     ticks(timings.DeadTimeSeconds - 1);
     driver.ResetDeadTime();
     EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 0) << "a download starts the count again";
     EXPECT_EQ(ticks(1), 1);
     EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 1) << "and so does a cancel";
-
     network.alive = false;
-    grab.Grabbing = false;
-    driver.tmrAlarm_Timer();
-    EXPECT_TRUE(grab.NetworkLost);
-    EXPECT_FALSE(grab.StopRequested);
-    grab.Grabbing = true;
-    driver.tmrAlarm_Timer();
-    EXPECT_TRUE(grab.StopRequested);
-}
-
-TEST_F(GrabDriverTest, NewVersionPageIsRequestedOnceAtTheFirstTickWithANetwork)
-{
-    for (const int never : {0, 1}) {
-        settings.NeverUpgrade = never;
-        GrabDriver fresh(worldContext, world, messages, network, timings, refreshTimer,
-                         upgradePage);
-        seed();
-        grab.PagesInFlight = 0;
-        network.alive = false;
-        fresh.tmrAlarm_Timer();
-        EXPECT_TRUE(world.begun.isEmpty());
-        network.alive = true;
-        fresh.tmrAlarm_Timer();
-        fresh.tmrAlarm_Timer();
-        EXPECT_EQ(world.begun, never ? QStringList()
-                                     : QStringList{RequestKey(RequestKind::Upgrade, upgradePage)});
-        EXPECT_EQ(grab.PagesInFlight, 1 - never);
-    }
+    EXPECT_TRUE(ticks(1) == 1 && grab.StopRequested);
 }

@@ -16,7 +16,8 @@ TEST(AtomicWrite, ReplacesTheWholeFileOrNothingAndLeavesNoTemporaryBehind)
         {[](const SmallDisk &disk) { disk.fillLeaving(16 * 1024, true); }, WriteOutcome::DiskFull},
         {[](const SmallDisk &disk) { disk.makeReadOnly(); }, WriteOutcome::NotWritable},
     };
-    const QByteArray picture(64 * 1024, 'n'); // takes several write calls
+    // Four full write calls of the played disk and a fifth of one byte.
+    const QByteArray picture = QByteArray("0123456789").repeated(6554).chopped(3);
     for (const auto &c : cases) {
         for (const bool durable : {false, true}) {
             SmallDisk disk(1024 * 1024);

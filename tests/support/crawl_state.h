@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 // The state a crawl routine works on, fresh for each test: settings, grab state, status
@@ -26,6 +28,16 @@ struct CrawlState {
     {
         for (int i = 0; i < LanguageText::Count; ++i)
             texts.set(i, QStringLiteral("text%1").arg(i));
+    }
+};
+
+// A grab that starts at http://h/, with numbered texts and the main window open.
+struct CrawlTest : ::testing::Test, CrawlState {
+    CrawlTest()
+    {
+        numberTexts();
+        status.MainWindowOpen = true;
+        grab.SeedCrawl(QStringLiteral("http://h/"), settings);
     }
 };
 

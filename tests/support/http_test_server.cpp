@@ -5,7 +5,6 @@
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -171,22 +170,13 @@ HttpTestServer::HttpTestServer(Transport transport)
     } else {
         listener_ = new QTcpServer(this);
     }
-    listener_->setMaxPendingConnections(1000);
-    connect(listener_, &QTcpServer::pendingConnectionAvailable, this,
-            &HttpTestServer::acceptConnections);
+    connect(listener_, &QTcpServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket *socket = listener_->nextPendingConnection())
+            connections_.insert(new HttpTestConnection(*this, socket));
+    });
     if (!listener_->listen(QHostAddress::LocalHost, 0))
         qFatal("HttpTestServer: cannot listen on 127.0.0.1: %s",
                qPrintable(listener_->errorString()));
-}
-
-quint16 HttpTestServer::port() const
-{
-    return listener_->serverPort();
-}
-
-QString HttpTestServer::url(const QString &path) const
-{
-    return scheme_ + u"://127.0.0.1:"_s + QString::number(port()) + path;
 }
 
 QSslCertificate HttpTestServer::certificate()
@@ -204,12 +194,6 @@ QByteArray HttpTestServer::picture(const char *format, int width, int height)
     if (!image.save(&buffer, format))
         qFatal("HttpTestServer: cannot encode a %s picture", format);
     return bytes;
-}
-
-void HttpTestServer::acceptConnections()
-{
-    while (QTcpSocket *socket = listener_->nextPendingConnection())
-        connections_.insert(new HttpTestConnection(*this, socket));
 }
 
 void HttpTestServer::forget(HttpTestConnection *connection)

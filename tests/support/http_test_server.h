@@ -11,8 +11,8 @@
 #include <QSslCertificate>
 #include <QString>
 #include <QStringList>
+#include <QTcpServer>
 
-class QTcpServer;
 class HttpTestConnection;
 
 // What the server answers for one path.
@@ -45,9 +45,12 @@ public:
     // to 127.0.0.1; a client must trust it explicitly.
     explicit HttpTestServer(Transport transport = Transport::Plain);
 
-    quint16 port() const;
+    quint16 port() const { return listener_->serverPort(); }
     // "http://127.0.0.1:<port>" (or https) followed by path, which starts with "/".
-    QString url(const QString &path) const;
+    QString url(const QString &path) const
+    {
+        return scheme_ + QStringLiteral("://127.0.0.1:") + QString::number(port()) + path;
+    }
     static QSslCertificate certificate();
 
     // Paths are request targets as the client sends them, such as "/a/b.jpg" or
@@ -70,7 +73,6 @@ public:
 private:
     friend class HttpTestConnection;
 
-    void acceptConnections();
     void forget(HttpTestConnection *connection);
 
     QString scheme_;
