@@ -122,6 +122,7 @@ TEST_F(StartupTest, TheMainWindowGreysPictureGrabbingWhileOpenIsServedByItsHostA
     EXPECT_EQ(stored(), QString::number(state->settings.FileToNum)) << "closing saves";
 
     ambrola->mnuGrabbing->trigger();
+    ASSERT_NE(ambrola->mainWindow(), nullptr);
     EXPECT_EQ(ambrola->mainWindow()->panel().txtWebsiteURL->text(), u"cats"_s)
         << "the search outlives the window";
     MainWindowHost &host = *ambrola; // what the main window asks of it
