@@ -4,6 +4,8 @@
 #include "support/typing.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +57,40 @@ TEST_F(MainWindowTest, GrabNowChecksInOrderThenSeedsAndStoresTheSearchAndThenSto
     w.cmdGrabNow->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(host.timerStarts, 1);
+}
+
+TEST_F(MainWindowTest,
+       LoadWhileClosedFitsTheCaptionsLeavesTheCountsAndHideWaitsForTheThumbnailRebuild)
+{
+    state.language.LanguageText.set(LastCaption, QString(40, u'W'));
+    state.status.MainWindowOpen = false;
+    frmResource &w = open();
+    EXPECT_LT(w.cmdFirst->font().pointSizeF(), w.font().pointSizeF()) << "one font for all four";
+    EXPECT_EQ(w.panelText(2), text(FirstPanel + 1)) << "no counts while closed";
+    int hides = 0;
+    QObject::connect(&w, &frmResource::cmdExitClicked, [&hides] { ++hides; });
+    for (const bool refresh : {false, true}) {
+        host.refreshEnabled = refresh;
+        w.cmdExit->click();
+        EXPECT_EQ(hides, refresh ? 1 : 0);
+    }
+}
+
+TEST_F(MainWindowTest, APickedSearchStaysShownAndAnUnchangedHistoryIsNotStoredAgain)
+{
+    state.projects = {u"a"_s, u"b"_s};
+    state.store.SaveProjectList(state.settings, state.projects);
+    ocxResource &p = open().panel();
+    p.cmbSearchedSite->setCurrentIndex(1);
+    Q_EMIT p.cmbSearchedSite->activated(1);
+    p.tmrText.setInterval(0);
+    while (p.tmrText.isActive())
+        QCoreApplication::processEvents();
+    EXPECT_EQ(p.cmbSearchedSite->currentText(), u"b"_s);
+    values.AnyFormatSelected = true;
+    window->cmdGrabNow->click();
+    EXPECT_EQ(host.timerStarts, 1);
+    EXPECT_EQ(state.store.ReadRegistryValue(SettingsStore::ResSettingKey, u"Project1"_s), u"a"_s);
 }
 
 TEST_F(MainWindowTest, PanelEnablesTheLimitsByTheFormatsAndChecksEveryFieldAsItChanges)

@@ -89,6 +89,13 @@ TEST_F(ThumbViewTest, SlotsAreCentredUnderTheirNamesShortenedToTheSlot)
     }
     EXPECT_NE(w.lblThumbView[3]->text(), longName);
     EXPECT_LT(w.lblThumbView[2]->geometry().right(), w.lblThumbView[3]->x());
+    // A wider window centres the strip under the paging buttons.
+    const int gap = w.picThumb[0]->x() - w.cmdFirst->x();
+    for (const int wider : {200, 400}) {
+        w.resize(frmResource::ClientWidth + wider, w.height());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.picThumb[0]->x() - w.cmdFirst->x(), gap) << wider;
+    }
 }
 
 TEST_F(ThumbViewTest, DoubleClickOpensTheViewerOnTheListIndexUnlessAPageIsBeingBuilt)

@@ -29,8 +29,6 @@ TEST(IniSettingsBackend, HandEditedListsReadAsTextTooLargeOrOddFilesAreSetAsideA
     IniSettingsBackend edited(path);
     edited.deleteKey(u"Software\\Zovarode\\Other"_s);
     EXPECT_EQ(edited.read(image, u"FileToNum"_s), u"80"_s) << "a deleted key takes only its own";
-    writeFile(path + u"2"_s, "[Software]\nZovarode\\Image\\A=cats, dogs\n");
-    EXPECT_EQ(IniSettingsBackend(path + u"2"_s).read(image, u"A"_s), u"cats, dogs"_s);
 
     const QByteArray head = "[Software]\nZovarode\\Image\\FileToNum=80\n";
     const qint64 endless = -1; // a link to an endless device

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -44,12 +43,9 @@ TEST_F(StartupTest, FirstRunStoresTheSettingsALaterRunReadsThemAndASetAsideFileI
     EXPECT_TRUE(pictures.startsWith(folder.path() + u'/') && QDir(pictures).exists());
     EXPECT_EQ(state->files.ListedFolder, pictures);
     backend->write(SettingsStore::ImageKey, u"FileToNum"_s, u"80"_s);
-    backend->write(SettingsStore::ResSettingKey, u"ProjectNum"_s, u"1"_s);
-    backend->write(SettingsStore::ResSettingKey, u"Project1"_s, u"cats"_s);
     backend->flush();
     ASSERT_EQ(start(), StartupOutcome::Running);
     EXPECT_EQ(state->settings.FileToNum, 80) << "a later run loads instead of writing defaults";
-    EXPECT_EQ(state->projects, ProjectList{u"cats"_s});
     EXPECT_TRUE(messages.shown.empty());
 
     ASSERT_TRUE(QFile(iniPath()).resize(IniSettingsBackend::MaxFileBytes + 1));
@@ -82,7 +78,7 @@ TEST_F(StartupTest, AStartThatCannotRunWritesNothingAndSaysWhyWhenItFails)
     EXPECT_NE(exitCodeOf(StartupOutcome::LoadFailed), 0);
 }
 
-TEST_F(StartupTest, LoadsTheHiddenMainWindowInTheTrayWithItsMenuAndTimersAndShowsNothing)
+TEST_F(StartupTest, LoadsTheHiddenMainWindowInTheTrayShowsNothingAndOffersANewVersionOnce)
 {
     ASSERT_EQ(start(), StartupOutcome::Running);
     EXPECT_TRUE(tray.visible && tray.menu == ambrola->mnuPopup);
@@ -93,15 +89,23 @@ TEST_F(StartupTest, LoadsTheHiddenMainWindowInTheTrayWithItsMenuAndTimersAndShow
               (std::array{false, true, true, true}));
     for (QWidget *w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
-
-    const LanguageText &t = state->language.LanguageText;
-    QStringList captions;
-    for (const QAction *action : ambrola->mnuPopup->actions())
-        captions.append(action->isSeparator() ? u"-"_s : action->text());
-    EXPECT_EQ(captions, (QStringList{t[TextId::TrayGrabbing], u"-"_s, t[TextId::TrayHelp],
-                                     t[TextId::TrayAbout], t[TextId::TrayExit]}));
     EXPECT_EQ(modalNameDuring([&] { ambrola->mnuHelp->trigger(); }), u"frmHelp"_s);
     EXPECT_EQ(modalNameDuring([&] { ambrola->mnuAbout->trigger(); }), u"frmAbout"_s);
+
+    // A new version is offered once, without blocking, to upgrade the program folder.
+    EXPECT_EQ(modalNameDuring([&] {
+                  ambrola->offerUpgrade();
+                  ambrola->offerUpgrade();
+              }),
+              QString());
+    QList<frmDialog *> offers;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *offer = qobject_cast<frmDialog *>(w); offer && offer->isVisible())
+            offers.append(offer);
+    ASSERT_EQ(offers.size(), 1);
+    offers[0]->cmdOK->click();
+    EXPECT_EQ(process.started, QStringList{folder.path() + u"/Upgrade"_s});
+    delete offers[0];
 }
 
 TEST_F(StartupTest, TheMainWindowGreysPictureGrabbingWhileOpenIsServedByItsHostAndExitSavesNothing)
@@ -122,6 +126,7 @@ TEST_F(StartupTest, TheMainWindowGreysPictureGrabbingWhileOpenIsServedByItsHostA
     EXPECT_EQ(stored(), QString::number(state->settings.FileToNum)) << "closing saves";
 
     ambrola->mnuGrabbing->trigger();
+    ASSERT_NE(ambrola->mainWindow(), nullptr);
     EXPECT_EQ(ambrola->mainWindow()->panel().txtWebsiteURL->text(), u"cats"_s)
         << "the search outlives the window";
     MainWindowHost &host = *ambrola; // what the main window asks of it
@@ -153,22 +158,4 @@ TEST_F(StartupTest, WithoutNotificationAreaTheMainWindowOpensAndClosingItEnds)
     EXPECT_TRUE(ambrola->mainWindow()->isVisible() && state->status.MainWindowOpen);
     ambrola->mainWindow()->close();
     EXPECT_EQ(std::pair(process.ended, process.code), std::pair(true, 0));
-}
-
-TEST_F(StartupTest, NewVersionIsOfferedOnceWithoutBlockingToUpgradeTheProgramFolder)
-{
-    ASSERT_EQ(start(), StartupOutcome::Running);
-    EXPECT_EQ(modalNameDuring([&] {
-                  ambrola->offerUpgrade();
-                  ambrola->offerUpgrade();
-              }),
-              QString());
-    QList<frmDialog *> offers;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *offer = qobject_cast<frmDialog *>(w); offer && offer->isVisible())
-            offers.append(offer);
-    ASSERT_EQ(offers.size(), 1);
-    offers[0]->cmdOK->click();
-    EXPECT_EQ(process.started, QStringList{folder.path() + u"/Upgrade"_s});
-    delete offers[0];
 }

@@ -9,19 +9,14 @@
 
 #include <optional>
 
-inline void pressKey(QWidget *widget, int key, const QString &text = {})
-{
-    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent event(type, key, Qt::NoModifier, text);
-        QApplication::sendEvent(widget, &event);
-    }
-}
-
 // Printable ASCII characters have the key code of their upper-case form.
 inline void typeKeys(QWidget *widget, const QString &text)
 {
     for (QChar ch : text)
-        pressKey(widget, ch.toUpper().unicode(), QString(ch));
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(widget, &event);
+        }
 }
 
 // A mouse button event at a point of the widget, its centre unless given.
@@ -40,13 +35,6 @@ inline void clickOn(QWidget *widget, std::optional<QPointF> release = {},
 {
     sendMouse(widget, QEvent::MouseButtonPress, {}, button);
     sendMouse(widget, QEvent::MouseButtonRelease, release, button);
-}
-
-inline void doubleClickOn(QWidget *widget)
-{
-    clickOn(widget);
-    sendMouse(widget, QEvent::MouseButtonDblClick);
-    sendMouse(widget, QEvent::MouseButtonRelease);
 }
 
 // The pointer coming over the widget, or leaving it.

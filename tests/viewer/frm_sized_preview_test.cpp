@@ -73,8 +73,10 @@ TEST_F(Viewer, PagingWrapsWaitsForTheRefreshLockAndActsOnKeyReleaseAndWheelNotch
     v.mnuNext->setEnabled(false);
     release(Qt::Key_PageDown);
     v.mnuNext->setEnabled(true);
+    send(&v, QKeyEvent(QEvent::KeyRelease, Qt::Key_PageDown, {}, QString(), true)); // repeated
     release(Qt::Key_PageDown);
-    EXPECT_EQ(state.files.CurrentImageIndex, 1) << "not paged while Next was disabled";
+    EXPECT_EQ(state.files.CurrentImageIndex, 1)
+        << "not paged while Next was disabled, nor by a repeat";
     v.mnuZoomOut_Click();
     release(Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(v.ZoomRatio, 0.7) << "the keypad is not handled";
