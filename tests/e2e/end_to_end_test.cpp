@@ -154,12 +154,12 @@ TEST_F(EndToEndTest, FaultyPicturesAndPagesAmongGoodOnesFailOnceEachAndTheGrabEn
         pictures.append(picture(server, u"/good/%1.png"_s.arg(i)));
     using Cut = HttpReply::Cut;
     server.serve(u"/bad/error.png"_s, {.status = 500});
-    server.serve(u"/bad/reset.png"_s, {.cut = Cut::Reset, .cutAfter = -1});
+    server.serve(u"/bad/closed.png"_s, {.cut = Cut::Close});
     server.serve(u"/bad/short.png"_s,
                  {.body = served[pictures[0]], .cut = Cut::Close, .cutAfter = 50});
     server.serve(u"/bad/cut.html"_s, {.body = html(pictures), .cut = Cut::Close, .cutAfter = 20});
     server.addFile(u"/index.html"_s,
-                   html(pictures.mid(0, 5) + QStringList{u"/bad/error.png"_s, u"/bad/reset.png"_s,
+                   html(pictures.mid(0, 5) + QStringList{u"/bad/error.png"_s, u"/bad/closed.png"_s,
                                                          u"/bad/short.png"_s, u"/bad/gone.png"_s},
                         {a(u"/more.html"_s), a(u"/bad/cut.html"_s), a(u"/bad/gone.html"_s)}));
     server.addFile(u"/more.html"_s, html(pictures.mid(5)));
