@@ -1,5 +1,4 @@
 #include "shell_fixture.h"
-#include "support/typing.h"
 
 #include "core/text_ids.h"
 #include "mainwin/frm_resource.h"
@@ -118,7 +117,7 @@ TEST_F(StartupTest, TheMainWindowGreysPictureGrabbingWhileOpenIsServedByItsHostA
     EXPECT_FALSE(ambrola->mnuGrabbing->isEnabled());
     ASSERT_NE(ambrola->mainWindow(), nullptr);
     EXPECT_TRUE(ambrola->mainWindow()->isVisible());
-    typeKeys(ambrola->mainWindow()->panel().txtWebsiteURL, u"cats"_s);
+    ambrola->mainWindow()->panel().txtWebsiteURL->setText(u"cats"_s);
     ambrola->mainWindow()->close();
     EXPECT_FALSE(state->status.MainWindowOpen);
     EXPECT_TRUE(ambrola->mnuGrabbing->isEnabled());

@@ -1,6 +1,5 @@
 #include "shell/shell_fixture.h"
 #include "support/http_test_server.h"
-#include "support/typing.h"
 
 #include "mainwin/ocx_resource.h"
 #include "viewer/frm_sized_preview.h"
@@ -63,7 +62,7 @@ TEST_F(ThumbRefreshTest, AGrabbedPictureShowsByTheNextTickAndLeavesWhenDeleted)
         if (ticksAtSave < 0 && state->grab.PicturesSaved > 0)
             ticksAtSave = ticks;
     });
-    typeKeys(window->panel().txtWebsiteURL, site.url(QStringLiteral("/index.html")));
+    window->panel().txtWebsiteURL->setText(site.url(QStringLiteral("/index.html")));
     window->cmdGrabNow->click();
     ASSERT_TRUE(runUntil([&] { return window->lblThumbView[0]->isVisible(); }));
     ASSERT_GE(ticksAtSave, 0);
