@@ -3,10 +3,11 @@
 #include "core/text_ids.h"
 #include "core/timings.h"
 #include "crawl/download_engine.h"
-#include "grab_fixture.h"
+#include "support/crawl_state.h"
 #include "support/fakes.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -15,7 +16,7 @@ using Ending = GrabDriver::Ending;
 namespace {
 // A website crawl from http://site/, with the test as the network: whenever the driver waits
 // for an event, the oldest request ends. A driver that never ends is stopped.
-struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
+struct GrabDriverTest : CrawlTest, EventPump, DownloadEngine {
     void yieldEvents() override { onYield(); }
     void waitForEvents() override
     {
@@ -40,8 +41,8 @@ struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
     }
     void seed(int pages, int pictures)
     {
-        numberTexts();
         grab.SeedCrawl(u"http://site/"_s, settings);
+        grab.ProjectFilePath = folder.filePath(u"project.txt"_s);
         for (int i = 0; i < pages; ++i)
             grab.LinkList.append({u"http://site/%1"_s.arg(i), 1});
         for (int i = 0; i < pictures; ++i)
@@ -55,6 +56,7 @@ struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
     QList<int> pagesThen, picturesThen;
     int cancels = 0, waits = 0, leftAtCancel = 0;
     std::function<void()> onYield = [] {};
+    QTemporaryDir folder;
     CrawlContext driverContext{settings, grab, status, texts, *this};
     ScriptedMessageBoxes messages;
     FixedNetworkState network;
@@ -114,14 +116,13 @@ TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheL
     EXPECT_EQ(picturesThen.back(), 50);
 }
 
-TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndKeepsTheProjectFile)
+// A stopped grab keeps its project file; the next run asks whether to resume it (no).
+TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndPutsBackTheGrabCaption)
 {
     for (const auto &[windowOpen, networkLost, captionAtStop, ending, message] :
          {std::tuple{false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
           {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
           {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage}}) {
-        QFile::remove(grab.ProjectFilePath); // or the grab would first offer to resume
-        messages.shown.clear();
         status.MainWindowOpen = windowOpen;
         status.setGrabCaption(texts[TextId::StopCaption]);
         onYield = [&] {
@@ -132,7 +133,7 @@ TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndKeepsTheProjectFile)
         };
         seed(5, 0);
         EXPECT_EQ(driver.RunGrabbing(), ending);
-        EXPECT_EQ(messages.shown.at(0).text, texts[message]);
+        EXPECT_EQ(messages.shown.back().text, texts[message]);
         EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
         EXPECT_EQ(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u' '), windowOpen);
     }

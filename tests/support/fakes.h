@@ -17,6 +17,16 @@
 #include <deque>
 #include <stdexcept>
 
+// The next scripted answer, or the given one once the script has run out.
+template <typename T> T nextAnswer(std::deque<T> &answers, T whenNone)
+{
+    if (answers.empty())
+        return whenNone;
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
 // Records every message and answers questions from a script (No once the script runs out).
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
@@ -26,8 +36,15 @@ public:
         bool question;
     };
 
-    void showMessage(const QString &text, Icon icon) override;
-    bool askYesNo(const QString &text, Icon icon) override;
+    void showMessage(const QString &text, Icon icon) override
+    {
+        shown.push_back({text, icon, false});
+    }
+    bool askYesNo(const QString &text, Icon icon) override
+    {
+        shown.push_back({text, icon, true});
+        return nextAnswer(answers, false);
+    }
 
     std::vector<Shown> shown;
     std::deque<bool> answers;
@@ -36,8 +53,15 @@ public:
 class FakeTray final : public TrayIcon {
 public:
     bool isAvailable() const override { return available; }
-    void add(const QIcon &icon, QMenu *menu) override;
-    void remove() override;
+    void add(const QIcon &, QMenu *trayMenu) override
+    {
+        if (throwOnAdd)
+            throw std::runtime_error("the notification area refused the icon");
+        ++addCount;
+        visible = true;
+        menu = trayMenu;
+    }
+    void remove() override { visible = false; }
 
     bool available = true;
     bool throwOnAdd = false;
@@ -90,11 +114,7 @@ public:
     QString BrowseForFolder(QWidget *, const QString &startFolder) override
     {
         startFolders.append(startFolder);
-        if (answers.empty())
-            return {};
-        QString answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return nextAnswer(answers, QString());
     }
     QStringList startFolders;
     std::deque<QString> answers;

@@ -1,31 +1,23 @@
 #pragma once
 
-// Keyboard and mouse input sent to a widget as the user would give it, one key at a time.
+// Mouse input sent to a widget as the user would give it.
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
 #include <optional>
 
-// Printable ASCII characters have the key code of their upper-case form.
-inline void typeKeys(QWidget *widget, const QString &text)
-{
-    for (QChar ch : text)
-        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(widget, &event);
-        }
-}
-
-// A mouse button event at a point of the widget, its centre unless given.
+// A mouse event at a point of the widget, its centre unless given. The buttons held after it
+// are the event's button, or none after a release, unless given.
 inline void sendMouse(QWidget *widget, QEvent::Type type, std::optional<QPointF> at = {},
-                      Qt::MouseButton button = Qt::LeftButton)
+                      Qt::MouseButton button = Qt::LeftButton,
+                      std::optional<Qt::MouseButtons> held = {})
 {
     const QPointF local = at.value_or(QPointF(widget->width() / 2.0, widget->height() / 2.0));
-    QMouseEvent event(type, local, widget->mapToGlobal(local), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+    const Qt::MouseButtons afterwards = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, held.value_or(afterwards),
+                      Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
