@@ -77,25 +77,21 @@ TEST(GrabDriver, PictureLimitsFollowTheFileNumbersStillFree)
     }
 }
 
-TEST_F(GrabDriverTest, ExpandPagesGoFirstThenLinkPagesThenPicturesAndTheGrabFinishes)
-{
-    seed(1, 2);
-    grab.ExpandList.append({u"http://site/x"_s, 2});
-    EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
-    EXPECT_EQ(begun.join(u' '), u"X2http://site/x M0http://site/ M1http://site/0 "
-                                u"RRhttp://site/0.jpg RRhttp://site/1.jpg"_s);
-    EXPECT_EQ(cancels * 10 + leftAtCancel, 10) << "the grab ends once the last picture is in";
-}
-
+// Expand pages go first, then link pages, then pictures; the grab ends once the last picture
+// is in.
 TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicturesAtSixty)
 {
     for (const bool keyword : {true, false}) {
         seed(69, 3);
+        grab.ExpandList.append({u"http://site/x"_s, 2});
         grab.KeywordSearchMode = keyword;
         EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
+        EXPECT_EQ(begun.first(3),
+                  (QStringList{u"X2http://site/x"_s, u"M0http://site/"_s, u"M1http://site/0"_s}));
         const qsizetype firstPicture = begun.indexOf(u"RRhttp://site/0.jpg"_s);
-        ASSERT_EQ(firstPicture, keyword ? 70 : 60);
+        ASSERT_EQ(firstPicture, keyword ? 71 : 60);
         EXPECT_EQ(inFlightThen[firstPicture].first, keyword ? 0 : 60);
+        EXPECT_EQ(cancels * 10 + leftAtCancel, keyword ? 10 : 20);
     }
 }
 
