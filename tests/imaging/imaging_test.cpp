@@ -29,10 +29,8 @@ QString save(const QTemporaryDir &dir, const char *name, QSize size, QColor colo
 TEST(ThumbnailSize, FitsIntoEightyWithoutEnlargingHalvesToEven)
 {
     const std::pair<PictureSize, QSize> cases[] = {
-        {{400, 100}, {80, 20}}, {{100, 400}, {20, 80}}, {{60, 30}, {60, 30}}, {{81, 81}, {80, 80}},
-        {{80, 80}, {80, 80}},   {{80, 81}, {79, 80}},   {{81, 80}, {80, 79}}, {{160, 5}, {80, 2}},
-        {{160, 7}, {80, 4}},    {{0, 0}, {0, 0}},
-    };
+        {{81, 81}, {80, 80}}, {{80, 80}, {80, 80}}, {{80, 81}, {79, 80}}, {{81, 80}, {80, 79}},
+        {{160, 5}, {80, 2}},  {{160, 7}, {80, 4}},  {{0, 0}, {0, 0}}};
     for (const auto &[picture, expected] : cases)
         EXPECT_EQ(thumbnailSize(picture), expected) << picture.Width << "x" << picture.Height;
 }
