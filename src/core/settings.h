@@ -26,6 +26,8 @@ struct Settings {
     qint16 NeverUpgrade = 0;
     // Downloads that run at once on one host; a stored value outside 1 to 16 takes the default.
     qint16 Connections_Per_Host = 6;
+
+    bool operator==(const Settings &) const = default;
 };
 
 // The range of Connections_Per_Host.

@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(TextForms, BooleansAreWordsOrNumbersAndBytesAreUtf8OrLatin1)
+TEST(TextForms, BooleansBytesAndNumbersReadFromText)
 {
     for (const auto &[text, value] : {std::pair{u" tRUE "_s, std::optional{true}},
                                       {u"False"_s, false},
@@ -13,10 +13,7 @@ TEST(TextForms, BooleansAreWordsOrNumbersAndBytesAreUtf8OrLatin1)
                                       {u"yes"_s, std::nullopt}})
         EXPECT_EQ(boolFromText(text), value) << text.toStdString();
     EXPECT_EQ(textFromBytes("caf\xC3\xA9") + textFromBytes("caf\xE9"), u"caf\u00E9caf\u00E9"_s);
-}
-
-TEST(TextForms, IntegersFitTheirWidthAndRoundHalfToEven)
-{
+    // Integers fit their width and round halves to even.
     const std::tuple<QString, std::optional<qint16>, std::optional<qint32>> cases[] = {
         {u"32767"_s, 32767, 32767},
         {u"32768"_s, {}, 32768},

@@ -23,6 +23,7 @@ TEST(LinkQueue, LinksResolveAgainstThePageAndItsSite)
     for (const auto &[address, offset] : {std::pair{u"http://g/i?q&START=29&", 20},
                                           {u"http://g/i?q&start=10&s", 10},
                                           {u"http://g/i?q&start=9&s", 0},
+                                          {u"http://g/i?q&start=20", 0},
                                           {u"http://g/i?start=20&s", 0},
                                           {u"http://g/i?q&start=-25&", -20}})
         EXPECT_EQ(ResultPageOffset(QString::fromUtf16(address)), offset) << offset;

@@ -1,173 +1,175 @@
-#include "core/grab_state.h"
-#include "core/language_table.h"
-#include "core/main_window_status.h"
-#include "core/settings.h"
-#include "core/timings.h"
-#include "crawl/crawl_context.h"
-#include "crawl/parse_web.h"
-#include "grab/grab_driver.h"
-#include "grab/search_start.h"
-#include "platform/download_service.h"
-#include "platform/event_pump.h"
-#include "support/fakes.h"
+#include "grabtool/grab_result.h"
 #include "support/http_test_server.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
 #include <set>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString a(const QString &href, const QString &text = u"link"_s)
-{
-    return u"<a href=\"%1\">%2</a>\r\n"_s.arg(href, text);
-}
-
-QByteArray html(const QStringList &pictures, const QStringList &anchors = {})
+// A page with the pictures and links to the pages given.
+QByteArray html(const QStringList &pictures, const QStringList &links = {})
 {
     QString body;
     for (const QString &picture : pictures)
         body += u"<img src=\"%1\">\r\n"_s.arg(picture);
-    return (u"<html><body>\r\n"_s + body + anchors.join(QString()) + u"</body></html>"_s)
-        .toLatin1();
+    for (const QString &link : links)
+        body += u"<a href=\"%1\">link</a>\r\n"_s.arg(link);
+    return (u"<html><body>\r\n"_s + body + u"</body></html>"_s).toLatin1();
 }
 
-// A whole grab in-process: the program's own engine, download service, driver, parsers and
-// picture store, against local servers.
+// Whole grabs by the installed command, copied into a program folder of its own (which then
+// also holds the project files), against a local site whose start page is /index.html.
 class EndToEndTest : public ::testing::Test {
 protected:
-    EndToEndTest() : driver(context, engine, messages, network, timings, refreshTimer, QString())
+    void SetUp() override
     {
-        settings.Download_File_Folder = pictureFolder.path();
-        // Requests end in the service before the engine hears of them, so after the engine has
-        // handled a notice the counts may run ahead of the service but never behind it: a
-        // request counted out twice leaves them below.
-        const auto check = [this] {
-            miscounts += grab.PagesInFlight < 0 || grab.PicturesInFlight < 0 ||
-                         grab.PagesInFlight + grab.PicturesInFlight < downloads.activeDownloads();
-        };
-        QObject::connect(&downloads, &DownloadService::progress, check);
-        QObject::connect(&downloads, &DownloadService::completed, check);
+        ASSERT_TRUE(QDir(root.path()).mkpath(u"program"_s));
+        ASSERT_TRUE(QFile::copy(u"" ZOVARODE_GRAB_EXE ""_s, program));
     }
 
-    // Does what Grab Now does with the search text and runs the grab.
-    GrabDriver::Ending run(const QString &searchText)
-    {
-        prepareGrab(grab,
-                    startOfSearch(searchText, programFolder.path(), searchBase, u"&start=0&sa=N"_s),
-                    settings);
-        const GrabDriver::Ending ending = driver.RunGrabbing();
-        EXPECT_EQ(miscounts, 0);
-        return ending;
-    }
-
-    // A picture of a size of its own, so its bytes tell it apart, on server at path.
-    QString picture(HttpTestServer &on, const QString &path)
+    // A picture of a size of its own, so that its bytes tell it apart, served at path.
+    QString picture(const QString &path)
     {
         const QByteArray bytes = HttpTestServer::picture(path.endsWith(u".jpg") ? "JPG" : "PNG",
                                                          20 + int(served.size()), 20);
-        on.addFile(path, bytes);
-        served.insert(on.url(path), bytes);
-        return on.url(path);
+        site.addFile(path, bytes);
+        served.insert(bytes);
+        return site.url(path);
     }
-
     std::multiset<QByteArray> saved() const
     {
-        std::multiset<QByteArray> pictures;
-        for (const QFileInfo &entry : QDir(pictureFolder.path()).entryInfoList(QDir::Files)) {
-            QFile file(entry.filePath());
-            pictures.insert(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        std::multiset<QByteArray> bytes;
+        for (const QString &name : QDir(pictures).entryList(QDir::Files)) {
+            QFile file(QDir(pictures).filePath(name));
+            bytes.insert(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
         }
-        return pictures;
+        return bytes;
     }
-    std::multiset<QByteArray> allServed() const { return {served.cbegin(), served.cend()}; }
+    QString startPage() const { return u"--site "_s + site.url(u"/index.html"_s); }
 
-    HttpTestServer server;
-    QHash<QString, QByteArray> served; // address to bytes
-    QString searchBase;
-    int miscounts = 0;
-    QTemporaryDir programFolder;
-    QTemporaryDir pictureFolder;
-    Settings settings;
-    GrabState grab;
-    MainWindowStatus status;
-    LanguageText texts;
-    QtEventPump pump;
-    CrawlContext context{settings, grab, status, texts, pump};
-    Timings timings;
-    NetworkDownloadService downloads;
-    ocxParseWeb engine{context, downloads, nullptr};
-    ScriptedMessageBoxes messages;
-    FixedNetworkState network;
-    QTimer refreshTimer;
-    GrabDriver driver;
+    // Runs the command with the options given (no blanks within one), under a pseudo-terminal
+    // when asked, while the site serves; whileRunning is called between events. Returns the
+    // exit status; out and err hold what the command wrote.
+    int run(const QString &options, bool onTerminal = false,
+            const std::function<void(QProcess &)> &whileRunning = {})
+    {
+        const QString line = u"%1 --folder %2 --to 1000 %3"_s.arg(program, pictures, options);
+        QProcess process;
+        if (onTerminal)
+            process.start(u"script"_s, {u"-qec"_s, line, u"/dev/null"_s});
+        else
+            process.start(program, line.split(u' ', Qt::SkipEmptyParts).mid(1));
+        for (QDeadlineTimer limit(60000); process.state() != QProcess::NotRunning;) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (whileRunning && process.state() == QProcess::Running)
+                whileRunning(process);
+            if (limit.hasExpired())
+                process.kill();
+        }
+        out = process.readAllStandardOutput();
+        err = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QTemporaryDir root;
+    const QString program = root.filePath(u"program/zovarode-grab"_s);
+    QString pictures = root.filePath(u"pictures"_s);
+    HttpTestServer site;
+    std::multiset<QByteArray> served;
+    QByteArray out, err;
 };
-
-TEST_F(EndToEndTest, SiteCrawlSavesEveryPictureItReachesOnceUnchanged)
-{
-    HttpTestServer other;
-    server.addFile(u"/index.html"_s, html({picture(server, u"/a.png"_s)},
-                                          {a(u"/gallery/one.html"_s), a(other.url(u"/x.html"_s))}));
-    server.addFile(u"/gallery/one.html"_s,
-                   html({picture(server, u"/gallery/b.jpg"_s), u"../a.png"_s}, {a(u"two.html"_s)}));
-    server.addFile(u"/gallery/two.html"_s, html({picture(other, u"/c.png"_s)}));
-    other.addFile(u"/x.html"_s, html({picture(other, u"/d.jpg"_s)}));
-
-    EXPECT_EQ(run(server.url(u"/index.html"_s)), GrabDriver::Ending::Finished);
-    EXPECT_EQ(saved(), allServed());
-}
-
-TEST_F(EndToEndTest, KeywordSearchReadsEveryResultPageBeforeItsPictures)
-{
-    const auto page = [](int offset) { return u"/images?q=red+car&start=%1&sa=N"_s.arg(offset); };
-    // Page 0 names pages 2 and 3; page 4 is found only by reading page 3. The first other link
-    // is fetched and never read.
-    server.addFile(page(0), html({picture(server, u"/0.jpg"_s)},
-                                 {a(u"/about.html"_s), a(page(10), u"2"_s), a(page(20), u"3"_s)}));
-    server.addFile(page(10), html({picture(server, u"/10.png"_s)}, {a(page(20), u"3"_s)}));
-    server.addFile(page(20), html({picture(server, u"/20.jpg"_s)}, {a(page(30), u"4"_s)}));
-    server.addFile(page(30), html({picture(server, u"/30.png"_s)}, {a(page(10), u"2"_s)}));
-    server.addFile(u"/about.html"_s, html({u"/about.jpg"_s}));
-    searchBase = server.url(u"/images?q="_s);
-
-    EXPECT_EQ(run(u"red car"_s), GrabDriver::Ending::Finished);
-    const QStringList requested = server.requestedPaths();
-    ASSERT_EQ(requested.size(), 5 + 4);
-    QStringList pages = requested.first(5);
-    pages.sort();
-    EXPECT_EQ(pages, (QStringList{u"/about.html"_s, page(0), page(10), page(20), page(30)}));
-    EXPECT_EQ(saved(), allServed());
-}
-
-TEST_F(EndToEndTest, FaultyPicturesAndPagesAmongGoodOnesFailOnceEachAndTheGrabEndsAsUsual)
-{
-    QStringList pictures;
-    for (int i = 0; i < 10; ++i)
-        pictures.append(picture(server, u"/good/%1.png"_s.arg(i)));
-    using Cut = HttpReply::Cut;
-    server.serve(u"/bad/error.png"_s, {.status = 500});
-    server.serve(u"/bad/reset.png"_s, {.cut = Cut::Reset, .cutAfter = -1});
-    server.serve(u"/bad/short.png"_s,
-                 {.body = served[pictures[0]], .cut = Cut::Close, .cutAfter = 50});
-    server.serve(u"/bad/cut.html"_s, {.body = html(pictures), .cut = Cut::Close, .cutAfter = 20});
-    server.addFile(u"/index.html"_s,
-                   html(pictures.mid(0, 5) + QStringList{u"/bad/error.png"_s, u"/bad/reset.png"_s,
-                                                         u"/bad/short.png"_s, u"/bad/gone.png"_s},
-                        {a(u"/more.html"_s), a(u"/bad/cut.html"_s), a(u"/bad/gone.html"_s)}));
-    server.addFile(u"/more.html"_s, html(pictures.mid(5)));
-
-    EXPECT_EQ(run(server.url(u"/index.html"_s)), GrabDriver::Ending::Finished);
-    EXPECT_EQ(saved(), allServed());
-    ASSERT_EQ(grab.FolderFailures.size(), 1u);
-    EXPECT_EQ(grab.FolderFailures[0].Count, 6);
-}
-
 } // namespace
+
+// The path of each kind of grab, from the search text to the pictures in the folder; the rules
+// along the way have tests of their own.
+TEST_F(EndToEndTest, KeywordSearchSavesThePicturesOfItsResultPage)
+{
+    site.addFile(u"/images?q=cars&start=0&sa=N"_s, html({picture(u"/0.jpg"_s)}));
+    EXPECT_EQ(run(u"--keyword cars --search-base "_s + site.url(u"/images?q="_s)),
+              ExitStatus::Done);
+    EXPECT_EQ(saved(), served);
+}
+
+// A site crawl over two pages, with faulty pictures and pages among the good ones.
+TEST_F(EndToEndTest, SiteCrawlSavesEveryGoodPictureUnchangedAndEndsAsUsualAmongFaultyOnes)
+{
+    QStringList good;
+    for (int i = 0; i < 10; ++i)
+        good.append(picture(u"/good/%1.png"_s.arg(i)));
+    using Cut = HttpReply::Cut;
+    site.serve(u"/bad/error.png"_s, {.status = 500});
+    site.serve(u"/bad/closed.png"_s, {.cut = Cut::Close});
+    site.serve(u"/bad/short.png"_s, {.body = *served.begin(), .cut = Cut::Close, .cutAfter = 50});
+    site.serve(u"/bad/cut.html"_s, {.body = html(good), .cut = Cut::Close, .cutAfter = 20});
+    site.addFile(u"/index.html"_s,
+                 html(good.mid(0, 5) + QStringList{u"/bad/error.png"_s, u"/bad/closed.png"_s,
+                                                   u"/bad/short.png"_s, u"/bad/gone.png"_s},
+                      {u"/more.html"_s, u"/bad/cut.html"_s, u"/bad/gone.html"_s}));
+    site.addFile(u"/more.html"_s, html(good.mid(5)));
+    EXPECT_EQ(run(startPage()), ExitStatus::Done);
+    EXPECT_EQ(saved(), served);
+}
+
+TEST_F(EndToEndTest, InterruptWritesTheProjectFileAndResumeUsesItWithoutACrawl)
+{
+    // More pictures than may be in flight at once, served slowly, so that some are still
+    // queued when Ctrl+C arrives.
+    QStringList all;
+    for (int i = 0; i < 150; ++i)
+        all.append(picture(u"/p/%1.png"_s.arg(i)));
+    site.addFile(u"/index.html"_s, html(all));
+    site.setLatency(100);
+    const auto fetched = [this] { return site.requestedPaths().filter(u"/p/"_s).size(); };
+    bool signalled = false;
+    EXPECT_EQ(run(startPage() + u" --json"_s, false,
+                  [&](QProcess &process) {
+                      if (!signalled && fetched() > 0)
+                          signalled = ::kill(pid_t(process.processId()), SIGINT) == 0;
+                  }),
+              ExitStatus::Interrupted);
+    QJsonObject result = QJsonDocument::fromJson(out).object();
+    EXPECT_EQ(result[u"ending"_s].toString(), u"interrupted"_s);
+    const QString projectFile = result[u"project_file"_s].toString();
+    EXPECT_TRUE(projectFile.startsWith(root.filePath(u"program/"_s)));
+    EXPECT_TRUE(QFile::exists(projectFile) && result[u"resumable"_s].toBool());
+    ASSERT_LT(fetched(), 150);
+
+    site.setLatency(0);
+    EXPECT_EQ(run(startPage() + u" --resume --json"_s), ExitStatus::Done) << err.constData();
+    result = QJsonDocument::fromJson(out).object();
+    EXPECT_FALSE(QFile::exists(projectFile) || result[u"resumable"_s].toBool());
+    // Which pictures a resumed grab fetches is the grab's own rule; here the page is not
+    // crawled again.
+    EXPECT_EQ(site.requestCount(u"/index.html"_s), 1);
+    EXPECT_FALSE(err.contains("pictures saved")) << "no progress without a terminal";
+}
+
+TEST_F(EndToEndTest, AnUnwritableFolderEndsAtOnceProgressShowsOnATerminalUnlessQuiet)
+{
+    const QString writable = std::exchange(pictures, program + u"/sub"_s);
+    EXPECT_EQ(run(startPage()), ExitStatus::FolderNotWritable);
+    EXPECT_TRUE(err.contains("zovarode-grab/sub") && out.isEmpty()) << err.constData();
+    EXPECT_TRUE(site.requestedPaths().isEmpty());
+
+    pictures = writable;
+    site.addFile(u"/index.html"_s, html({picture(u"/a.png"_s)}));
+    for (const bool quiet : {false, true}) {
+        EXPECT_EQ(run(startPage() + (quiet ? u" --quiet"_s : QString()), true), ExitStatus::Done);
+        EXPECT_EQ(out.contains("pictures saved,"), !quiet) << out.constData();
+        EXPECT_TRUE(out.contains("ending: finished"));
+    }
+}

@@ -3,11 +3,13 @@
 #include "core/text_ids.h"
 #include "core/timings.h"
 #include "crawl/download_engine.h"
-#include "grab_fixture.h"
+#include "support/crawl_state.h"
 #include "support/fakes.h"
 
-#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using Ending = GrabDriver::Ending;
@@ -15,7 +17,7 @@ using Ending = GrabDriver::Ending;
 namespace {
 // A website crawl from http://site/, with the test as the network: whenever the driver waits
 // for an event, the oldest request ends. A driver that never ends is stopped.
-struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
+struct GrabDriverTest : CrawlTest, EventPump, DownloadEngine {
     void yieldEvents() override { onYield(); }
     void waitForEvents() override
     {
@@ -28,8 +30,7 @@ struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
     {
         begun.append(key);
         inFlight.append(key);
-        pagesThen.append(grab.PagesInFlight);
-        picturesThen.append(grab.PicturesInFlight);
+        inFlightThen.append({grab.PagesInFlight, grab.PicturesInFlight});
     }
     bool CancelAllDownload() override
     {
@@ -38,23 +39,25 @@ struct GrabDriverTest : GrabFixture, EventPump, DownloadEngine {
         grab.PagesInFlight = grab.PicturesInFlight = 0;
         return ++cancels;
     }
+    // A website crawl; a keyword search is set afterwards.
     void seed(int pages, int pictures)
     {
-        numberTexts();
         grab.SeedCrawl(u"http://site/"_s, settings);
+        grab.KeywordSearchMode = false;
+        grab.ProjectFilePath = folder.filePath(u"project.txt"_s);
         for (int i = 0; i < pages; ++i)
             grab.LinkList.append({u"http://site/%1"_s.arg(i), 1});
         for (int i = 0; i < pictures; ++i)
             grab.ResourceList.append(u"http://site/%1.jpg"_s.arg(i));
         begun.clear();
-        pagesThen.clear();
-        picturesThen.clear();
+        inFlightThen.clear();
     }
 
     QStringList begun, inFlight; // every request handed out, with the counts in flight before it
-    QList<int> pagesThen, picturesThen;
+    QList<std::pair<int, int>> inFlightThen; // pages, pictures
     int cancels = 0, waits = 0, leftAtCancel = 0;
     std::function<void()> onYield = [] {};
+    QTemporaryDir folder;
     CrawlContext driverContext{settings, grab, status, texts, *this};
     ScriptedMessageBoxes messages;
     FixedNetworkState network;
@@ -74,26 +77,21 @@ TEST(GrabDriver, PictureLimitsFollowTheFileNumbersStillFree)
     }
 }
 
-TEST_F(GrabDriverTest, ExpandPagesGoFirstThenLinkPagesThenPicturesAndTheGrabFinishes)
-{
-    seed(1, 2);
-    grab.ExpandList.append({u"http://site/x"_s, 2});
-    grab.KeywordSearchMode = false;
-    EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
-    EXPECT_EQ(begun.join(u' '), u"X2http://site/x M0http://site/ M1http://site/0 "
-                                u"RRhttp://site/0.jpg RRhttp://site/1.jpg"_s);
-    EXPECT_EQ(cancels * 10 + leftAtCancel, 10) << "the grab ends once the last picture is in";
-}
-
+// Expand pages go first, then link pages, then pictures; the grab ends once the last picture
+// is in.
 TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicturesAtSixty)
 {
     for (const bool keyword : {true, false}) {
         seed(69, 3);
+        grab.ExpandList.append({u"http://site/x"_s, 2});
         grab.KeywordSearchMode = keyword;
         EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
+        EXPECT_EQ(begun.first(3),
+                  (QStringList{u"X2http://site/x"_s, u"M0http://site/"_s, u"M1http://site/0"_s}));
         const qsizetype firstPicture = begun.indexOf(u"RRhttp://site/0.jpg"_s);
-        ASSERT_EQ(firstPicture, keyword ? 70 : 60);
-        EXPECT_EQ(pagesThen[firstPicture], keyword ? 0 : 60);
+        ASSERT_EQ(firstPicture, keyword ? 71 : 60);
+        EXPECT_EQ(inFlightThen[firstPicture].first, keyword ? 0 : 60);
+        EXPECT_EQ(cancels * 10 + leftAtCancel, keyword ? 10 : 20);
     }
 }
 
@@ -106,22 +104,20 @@ TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheL
     seed(0, 150);
     settings.FileFromNum = 2;
     settings.FileToNum = 102;
-    grab.KeywordSearchMode = false;
     grab.PicturesSaved = 40; // 60 numbers free
     EXPECT_EQ(driver.RunGrabbing(), Ending::Finished);
-    EXPECT_EQ(*std::max_element(picturesThen.begin(), picturesThen.end()) + 1, 61);
+    EXPECT_EQ(std::ranges::max(inFlightThen, {}, &std::pair<int, int>::second).second + 1, 61);
     ASSERT_EQ(begun.back(), u"M1http://site/next"_s);
-    EXPECT_EQ(picturesThen.back(), 50);
+    EXPECT_EQ(inFlightThen.back().second, 50);
 }
 
-TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndKeepsTheProjectFile)
+// A stopped grab keeps its project file; the next run asks whether to resume it (no).
+TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndPutsBackTheGrabCaption)
 {
     for (const auto &[windowOpen, networkLost, captionAtStop, ending, message] :
          {std::tuple{false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
           {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
           {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage}}) {
-        QFile::remove(grab.ProjectFilePath); // or the grab would first offer to resume
-        messages.shown.clear();
         status.MainWindowOpen = windowOpen;
         status.setGrabCaption(texts[TextId::StopCaption]);
         onYield = [&] {
@@ -132,7 +128,7 @@ TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndKeepsTheProjectFile)
         };
         seed(5, 0);
         EXPECT_EQ(driver.RunGrabbing(), ending);
-        EXPECT_EQ(messages.shown.at(0).text, texts[message]);
+        EXPECT_EQ(messages.shown.back().text, texts[message]);
         EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
         EXPECT_EQ(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u' '), windowOpen);
     }

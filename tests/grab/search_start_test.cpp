@@ -4,7 +4,8 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(SearchStart, AWebsiteOrAKeywordWithItsStartAddressAndProjectFile)
+// A website keeps its site root, a keyword search starts with no result page seen.
+TEST_F(CrawlTest, AWebsiteOrAKeywordWithItsStartAddressAndProjectFile)
 {
     for (const auto &[typed, expected] :
          {std::pair{u"e.com/a.b"_s, u"http://www.e.com/a.b /z/e_com_a_b.txt"_s},
@@ -14,16 +15,13 @@ TEST(SearchStart, AWebsiteOrAKeywordWithItsStartAddressAndProjectFile)
           {u"red car"_s, u"B?q=red+car&S /z/red_car.txt"_s},
           {u"a/b\\c\td"_s, u"B?q=a/b\\c\td&S /z/a_b_c_d.txt"_s}}) {
         const SearchStart s = startOfSearch(typed, u"/z"_s, u"B?q="_s, u"&S"_s);
-        EXPECT_EQ(s.StartAddress + u' ' + s.ProjectFilePath, expected);
-        EXPECT_EQ(s.KeywordSearchMode, s.SiteRoot.isEmpty());
+        grab.SiteRoot.clear();
+        grab.ResultPageSeen = true;
+        prepareGrab(grab, s, settings);
+        EXPECT_EQ(listed(grab.LinkList) + ' ' + grab.ProjectFilePath.toStdString(),
+                  expected.toStdString());
+        EXPECT_EQ(grab.SiteRoot.isEmpty(), s.KeywordSearchMode);
+        EXPECT_NE(grab.ResultPageSeen, s.KeywordSearchMode);
         EXPECT_EQ(s.SearchText, s.KeywordSearchMode ? typed : s.StartAddress);
     }
-}
-
-TEST_F(CrawlTest, PrepareGrabStartsAKeywordSearchWithNoResultPageSeen)
-{
-    grab.ResultPageSeen = true;
-    prepareGrab(grab, startOfSearch(u"red car"_s, u"/z"_s, u"B?q="_s, QString()), settings);
-    EXPECT_TRUE(grab.KeywordSearchMode && !grab.ResultPageSeen);
-    EXPECT_EQ(grab.SiteRoot + grab.ProjectFilePath, u"/z/red_car.txt"_s);
 }

@@ -12,45 +12,37 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
-// The state a crawl routine works on, fresh for each test: settings, grab state, status
-// panels and texts, with a scripted event pump in place of the event loop.
-struct CrawlState {
+// A grab that starts at http://h/ with the main window open, and a scripted event pump in
+// place of the event loop. Every text reads "text" and its number, so that a panel shows
+// which text it was given.
+struct CrawlTest : ::testing::Test {
+    CrawlTest()
+    {
+        for (int i = 0; i < LanguageText::Count; ++i)
+            texts.set(i, QStringLiteral("text%1").arg(i));
+        status.MainWindowOpen = true;
+        grab.SeedCrawl(QStringLiteral("http://h/"), settings);
+    }
+
     Settings settings;
     GrabState grab;
     MainWindowStatus status;
     LanguageText texts;
     ScriptedEventPump pump;
     CrawlContext context{settings, grab, status, texts, pump};
-
-    // Every text reads "text" and its number, so that a panel shows which text it was given.
-    void numberTexts()
-    {
-        for (int i = 0; i < LanguageText::Count; ++i)
-            texts.set(i, QStringLiteral("text%1").arg(i));
-    }
-};
-
-// A grab that starts at http://h/, with numbered texts and the main window open.
-struct CrawlTest : ::testing::Test, CrawlState {
-    CrawlTest()
-    {
-        numberTexts();
-        status.MainWindowOpen = true;
-        grab.SeedCrawl(QStringLiteral("http://h/"), settings);
-    }
 };
 
 // The addresses of a list, in order, separated by blanks.
-inline std::string listed(const PageList &list)
+template <typename Entry> std::string listed(const AddressList<Entry> &list)
 {
     QStringList addresses;
-    for (const PageEntry &entry : list.entries())
-        addresses.append(entry.Address);
+    for (const Entry &entry : list.entries()) {
+        if constexpr (std::is_same_v<Entry, QString>)
+            addresses.append(entry);
+        else
+            addresses.append(entry.Address);
+    }
     return addresses.join(u' ').toStdString();
-}
-
-inline std::string listed(const PictureList &list)
-{
-    return QStringList(list.entries().begin(), list.entries().end()).join(u' ').toStdString();
 }
