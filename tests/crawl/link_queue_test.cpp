@@ -50,10 +50,8 @@ TEST_F(CrawlTest, PageListsRefuseFragmentsMicrosoftOtherSitesAndEntriesOfEitherL
     grab.KeywordSearchMode = true;
     MakeLink(context, u"http://o/a"_s, 0);
     EXPECT_EQ(grab.LinkList.count(), 5) << "a keyword search goes anywhere";
-}
 
-TEST_F(CrawlTest, ResultPagesAreToldApartByOffsetAndCounted)
-{
+    // Result pages are told apart by their offset, and counted.
     grab.SeedCrawl(u"http://g/?q&start=0&"_s, settings);
     for (const QString &link : {u"http://g/?q&start=0&x"_s, u"http://g/?q&start=20&"_s,
                                 u"http://g/?dog&start=29&"_s, u"http://microsoft/?q&start=60&"_s})

@@ -32,10 +32,6 @@ struct ParseWebTest : CrawlTest, DownloadService, UpgradeOffer {
         engine.BeginDownload(requestAddress(key), key);
         ++(isPictureRequest(key) ? grab.PicturesInFlight : grab.PagesInFlight);
     }
-    void end(const QString &key, int status, const QByteArray &bytes = {}, qint64 size = 0)
-    {
-        Q_EMIT completed(key, status, bytes, size, DownloadFailure::None);
-    }
     // In flight (pages/pictures), [pending keys], status panel 1, [failures], dead-time resets.
     std::string state() const
     {
@@ -97,7 +93,7 @@ TEST_F(ParseWebTest, AFinishedDownloadIsAPictureByItsFirstByteOrAPageForItsParse
         offers = 0;
         const QString key = QString::fromLatin1(kind) + u"http://h/p"_s;
         begin(key);
-        end(key, Finished, bytes, announced);
+        Q_EMIT completed(key, Finished, bytes, announced, DownloadFailure::None);
         const Counts counts{QDir(folder.path()).entryList(QDir::Files).size(),
                             grab.LinkList.count(), grab.ExpandList.count(), offers};
         EXPECT_EQ(counts, queued) << n;
@@ -112,13 +108,13 @@ TEST_F(ParseWebTest, FailuresCountOnceAgainstTheirFolderAndNoticesOnlyShowTheirS
         begin(key);
     Q_EMIT progress(a, Failed, {});
     EXPECT_EQ(state(), "1/1 [RRhttp://h/f/b M0http://h/p] text82 [] 0");
-    end(a, Failed);
-    end(b, Failed);
+    for (const QString &key : {a, b})
+        Q_EMIT completed(key, Failed, {}, 0, DownloadFailure::None);
     Q_EMIT progress(p, Redirecting, u"http://h/new"_s);
     EXPECT_EQ(state(), "1/0 [M0http://h/p] text81 [http://h/f/ 2] 0");
     EXPECT_EQ(grab.LinkList.at(1).Address, u"http://h/new"_s);
     EXPECT_TRUE(engine.CancelAllDownload());
-    end(p, Failed);
+    Q_EMIT completed(p, Failed, {}, 0, DownloadFailure::None);
     EXPECT_EQ(state(), "0/0 [] text84 [http://h/f/ 2] 0")
         << "a notice after a cancel counts nothing";
 }

@@ -68,15 +68,6 @@ struct GrabDriverTest : CrawlTest, EventPump, DownloadEngine {
 };
 } // namespace
 
-TEST(GrabDriver, PictureLimitsFollowTheFileNumbersStillFree)
-{
-    for (const auto &[free, limit, lowWater] :
-         {std::tuple{50, 50, 40}, {99, 100, 90}, {100, 100, 50}}) {
-        EXPECT_EQ(pictureLimitsFor(free).limit, limit) << free;
-        EXPECT_EQ(pictureLimitsFor(free).lowWater, lowWater) << free;
-    }
-}
-
 // Expand pages go first, then link pages, then pictures; the grab ends once the last picture
 // is in.
 TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicturesAtSixty)
@@ -95,8 +86,14 @@ TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicture
     }
 }
 
+// The limits follow the file numbers still free.
 TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheLowWaterMark)
 {
+    for (const auto &[free, limit, lowWater] :
+         {std::tuple{50, 50, 40}, {99, 100, 90}, {100, 100, 50}}) {
+        EXPECT_EQ(pictureLimitsFor(free).limit, limit) << free;
+        EXPECT_EQ(pictureLimitsFor(free).lowWater, lowWater) << free;
+    }
     onYield = [this] { // the start page names one more page once it is in
         if (grab.LinkList.count() == 1 && grab.PagesInFlight == 0 && grab.LinkList.Next == 1)
             grab.LinkList.append({u"http://site/next"_s, 1});
@@ -119,7 +116,6 @@ TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndPutsBackTheGrabCaption)
           {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
           {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage}}) {
         status.MainWindowOpen = windowOpen;
-        status.setGrabCaption(texts[TextId::StopCaption]);
         onYield = [&] {
             status.setGrabCaption(texts[captionAtStop]);
             network.alive = !networkLost;
