@@ -108,9 +108,25 @@ TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheL
     EXPECT_EQ(inFlightThen.back().second, 50);
 }
 
-// A stopped grab keeps its project file; the next run asks whether to resume it (no).
-TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndPutsBackTheGrabCaption)
+// The alarm counts dead time only while grabbing and stops a grab when the network goes; a
+// stopped grab keeps its project file, and the next run asks whether to resume it (no).
+TEST_F(GrabDriverTest, TheAlarmAndEachEndingWithItsMessageAndTheGrabCaptionPutBack)
 {
+    const auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            driver.tmrAlarm_Timer();
+        return cancels;
+    };
+    EXPECT_EQ(ticks(2 * timings.DeadTimeSeconds), 0) << "no dead time without a grab";
+    EXPECT_EQ(begun, QStringList{RequestKey(RequestKind::Upgrade, u"http://u/"_s)}) << "once";
+    grab.Grabbing = true;
+    ticks(timings.DeadTimeSeconds - 1);
+    driver.ResetDeadTime();
+    EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 0) << "a download starts the count again";
+    EXPECT_EQ(ticks(1), 1);
+    network.alive = false;
+    EXPECT_TRUE(ticks(1) == 1 && grab.StopRequested);
+
     for (const auto &[windowOpen, networkLost, captionAtStop, ending, message] :
          {std::tuple{false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
           {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
@@ -128,22 +144,4 @@ TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndPutsBackTheGrabCaption)
         EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
         EXPECT_EQ(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u' '), windowOpen);
     }
-}
-
-TEST_F(GrabDriverTest, TheAlarmCountsDeadTimeWhileGrabbingAndStopsAGrabWhenTheNetworkGoes)
-{
-    const auto ticks = [&](int n) {
-        for (int i = 0; i < n; ++i)
-            driver.tmrAlarm_Timer();
-        return cancels;
-    };
-    EXPECT_EQ(ticks(2 * timings.DeadTimeSeconds), 0) << "no dead time without a grab";
-    EXPECT_EQ(begun, QStringList{RequestKey(RequestKind::Upgrade, u"http://u/"_s)}) << "once";
-    grab.Grabbing = true;
-    ticks(timings.DeadTimeSeconds - 1);
-    driver.ResetDeadTime();
-    EXPECT_EQ(ticks(timings.DeadTimeSeconds - 1), 0) << "a download starts the count again";
-    EXPECT_EQ(ticks(1), 1);
-    network.alive = false;
-    EXPECT_TRUE(ticks(1) == 1 && grab.StopRequested);
 }
