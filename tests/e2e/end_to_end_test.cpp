@@ -112,11 +112,11 @@ TEST_F(EndToEndTest, SiteCrawlSavesEveryGoodPictureUnchangedAndEndsAsUsualAmongF
         good.append(picture(u"/good/%1.png"_s.arg(i)));
     using Cut = HttpReply::Cut;
     site.serve(u"/bad/error.png"_s, {.status = 500});
-    site.serve(u"/bad/reset.png"_s, {.cut = Cut::Reset, .cutAfter = -1});
+    site.serve(u"/bad/closed.png"_s, {.cut = Cut::Close});
     site.serve(u"/bad/short.png"_s, {.body = *served.begin(), .cut = Cut::Close, .cutAfter = 50});
     site.serve(u"/bad/cut.html"_s, {.body = html(good), .cut = Cut::Close, .cutAfter = 20});
     site.addFile(u"/index.html"_s,
-                 html(good.mid(0, 5) + QStringList{u"/bad/error.png"_s, u"/bad/reset.png"_s,
+                 html(good.mid(0, 5) + QStringList{u"/bad/error.png"_s, u"/bad/closed.png"_s,
                                                    u"/bad/short.png"_s, u"/bad/gone.png"_s},
                       {u"/more.html"_s, u"/bad/cut.html"_s, u"/bad/gone.html"_s}));
     site.addFile(u"/more.html"_s, html(good.mid(5)));

@@ -1,4 +1,5 @@
 #include "core/text_ids.h"
+#include "grab/search_start.h"
 #include "imaging/thumbnails.h"
 #include "mainwin/frm_resource.h"
 #include "mainwin/main_window_host.h"
@@ -73,7 +74,6 @@ TEST_F(MainWindowTest, GrabNowChecksInOrderThenSeedsAndStoresTheSearchAndThenSto
 {
     frmResource &w = open();
     values.AnyFormatSelected = false;
-    panel().txtWebsiteURL->clear();
     state.settings.FileFromNum = 6;
     state.settings.FileToNum = 5;
     w.cmdGrabNow->click();
@@ -91,10 +91,14 @@ TEST_F(MainWindowTest, GrabNowChecksInOrderThenSeedsAndStoresTheSearchAndThenSto
 
     messages.shown.clear();
     panel().txtWebsiteURL->setText(u"example.com/pics/"_s);
+    const SearchStart start =
+        startOfSearch(values.SearchText, state.projectFolder, state.language.SearchBaseAddress,
+                      state.language.SearchPageSuffix);
     w.cmdGrabNow->click();
-    EXPECT_EQ(state.grab.LinkList.count(), 1);
+    ASSERT_EQ(state.grab.LinkList.count(), 1);
+    EXPECT_EQ(state.grab.LinkList.at(0).Address, start.StartAddress);
     EXPECT_EQ(state.store.ReadRegistryValue(SettingsStore::ResSettingKey, u"Project1"_s),
-              values.SearchText);
+              start.SearchText);
     EXPECT_TRUE(panel().cmdDelete->isEnabled());
     EXPECT_EQ(state.store.ReadRegistryValue(SettingsStore::ImageKey, u"FileToNum"_s), u"5"_s);
 
@@ -193,6 +197,8 @@ TEST_F(MainWindowTest, StripPageLabelButtonsAndSlotsFollowTheFileCountAndTheClic
         for (const char *click = clicks; *click; ++click)
             buttons.at(*click)->click();
         EXPECT_EQ(w.lblThumbViewPage->text(), QString::fromLatin1(caption)) << files << clicks;
+        EXPECT_EQ(w.lblThumbViewPage->palette().color(QPalette::WindowText),
+                  files ? QColor(Qt::white) : QColor(0xC0, 0xC0, 0xC0));
         EXPECT_EQ(w.cmdFirst->isEnabled(), back) << files << clicks;
         EXPECT_EQ(w.cmdBackward->isEnabled(), back);
         EXPECT_EQ(w.cmdForward->isEnabled(), forward);

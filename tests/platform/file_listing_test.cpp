@@ -29,10 +29,10 @@ void touch(const QTemporaryDir &dir, const char *names)
 TEST(DirFileListing, MatchesPlainFilesByAnyPatternIgnoringCaseAndSortsIgnoringCase)
 {
     QTemporaryDir dir;
-    touch(dir, "spanish.lan German.LAN english.lan b.PNG notes.txt lan a.lan.bak");
+    touch(dir, "spanish.lan German.LAN english.lan English.lan b.PNG notes.txt lan a.lan.bak");
     QDir().mkdir(dir.filePath(QStringLiteral("folder.lan")));
     EXPECT_EQ(DirFileListing().list(dir.path(), QStringLiteral("*.lan;*.png")),
-              names("b.PNG english.lan German.LAN spanish.lan"));
+              names("b.PNG English.lan english.lan German.LAN spanish.lan"));
 }
 
 TEST(FolderListing, ListsInTheBackgroundAndAgainOnlyWhenTheFolderChanged)
@@ -52,7 +52,6 @@ TEST(FolderListing, ListsInTheBackgroundAndAgainOnlyWhenTheFolderChanged)
 
     EXPECT_FALSE(listing.latest(dir.path(), jpg)) << "nothing before the first listing is done";
     EXPECT_EQ(listing.current(dir.path(), jpg, events), names("a.jpg"));
-    EXPECT_EQ(listing.latest(dir.path(), jpg), names("a.jpg"));
     EXPECT_EQ(listing.current(dir.path(), jpg, events), names("a.jpg"));
     const int settled = listing.listings();
 

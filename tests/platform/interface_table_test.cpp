@@ -81,6 +81,7 @@ TEST_F(InterfaceTableTest, EveryInterfaceIsARowWithItsCountersModulo2To32AndItsA
                   {InOctets, 2919105391u, 5, 100, 11},
                   {InUcastPkts, 111648, 1400, 2, 1},
                   {InNUcastPkts, 0, 35, 0, 0},
+                  {InDiscards, 0, 3, 0, 0},
                   {OutOctets, 2919105391u, 63869, 200, 22}};
     for (const auto &f : fields) {
         const quint32 expected[] = {f.lo, f.eth0, f.tun0, f.gone0};

@@ -7,8 +7,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
-#include <QSet>
-#include <QSslCertificate>
 #include <QString>
 #include <QStringList>
 #include <QTcpServer>
@@ -17,9 +15,9 @@ class HttpTestConnection;
 
 // What the server answers for one path.
 struct HttpReply {
-    // How an answer stops before its body is whole: the connection closed, reset (RST), or
-    // left open and silent.
-    enum class Cut { None, Close, Reset, Stall };
+    // How an answer stops before its body is whole: the connection closed, or left open and
+    // silent.
+    enum class Cut { None, Close, Stall };
 
     int status = 200;
     QByteArray body{};
@@ -28,7 +26,7 @@ struct HttpReply {
     qint64 length = -1;
     bool chunked = false; // in chunks, without Content-Length, ending with the last chunk
     Cut cut = Cut::None;
-    qint64 cutAfter = 0;   // body bytes sent before the cut; -1 cuts before the headers
+    qint64 cutAfter = -1;  // body bytes sent before the cut; -1 cuts before the headers
     int dripMs = 0;        // sends the body one byte at a time, one each dripMs
     QByteArray location{}; // a Location header, for redirects
 
@@ -39,19 +37,15 @@ struct HttpReply {
 class HttpTestServer final : public QObject {
     Q_OBJECT
 public:
-    enum class Transport { Plain, Tls };
+    // Listens on an ephemeral port at once.
+    HttpTestServer();
 
-    // Listens on an ephemeral port at once. With Tls the server presents certificate(), issued
-    // to 127.0.0.1; a client must trust it explicitly.
-    explicit HttpTestServer(Transport transport = Transport::Plain);
-
-    quint16 port() const { return listener_->serverPort(); }
-    // "http://127.0.0.1:<port>" (or https) followed by path, which starts with "/".
+    quint16 port() const { return listener_.serverPort(); }
+    // "http://127.0.0.1:<port>" followed by path, which starts with "/".
     QString url(const QString &path) const
     {
-        return scheme_ + QStringLiteral("://127.0.0.1:") + QString::number(port()) + path;
+        return QStringLiteral("http://127.0.0.1:") + QString::number(port()) + path;
     }
-    static QSslCertificate certificate();
 
     // Paths are request targets as the client sends them, such as "/a/b.jpg" or
     // "/images?q=x&start=0". Any other target is answered 404.
@@ -65,7 +59,6 @@ public:
     int requestCount(const QString &path) const { return int(requested_.count(path)); }
     // The request line and headers of the last request for path.
     QByteArray lastRequest(const QString &path) const { return lastRequests_.value(path); }
-    int openConnections() const { return int(connections_.size()); }
 
     // An encoded picture of the given format ("PNG", "JPG", "BMP") and size.
     static QByteArray picture(const char *format, int width, int height);
@@ -73,11 +66,7 @@ public:
 private:
     friend class HttpTestConnection;
 
-    void forget(HttpTestConnection *connection);
-
-    QString scheme_;
-    QTcpServer *listener_;
-    QSet<HttpTestConnection *> connections_;
+    QTcpServer listener_;
     QHash<QString, HttpReply> replies_;
     int latencyMs_ = 0;
     QStringList requested_;
