@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(LanguageText, AnyLineEndEndsALineAndTheTextFollowsTheFirstSpace)
+TEST(LanguageFile, LinesEndAnyWayTheFileBesideTheProgramComesFirstThenTheUsersLanguage)
 {
     QByteArray tooMany = "0 &OK\r\n1 two  spaces\rNoSpace\n\r\n4  lead \r\n5 Schlie\xdf"
                          "en  \n";
@@ -22,10 +22,8 @@ TEST(LanguageText, AnyLineEndEndsALineAndTheTextFollowsTheFirstSpace)
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(t[i], expected[i]) << i;
     EXPECT_EQ(t[LanguageText::Count - 1], u"120"_s);
-}
 
-TEST(LanguageFile, TheFileBesideTheProgramComesFirstThenTheInstalledOneOfTheUsersLanguage)
-{
+    // The file beside the program comes first, then the installed one of the user's language.
     const QStringList all{u"english.lan"_s, u"francais.lan"_s, u"German.LAN"_s, u"italian.lan"_s};
     for (const auto &[names, uiLanguages, chosen] :
          {std::tuple{all, QStringList{u"fr_CA"_s}, u"francais.lan"_s},

@@ -26,7 +26,6 @@ TEST(SettingsStore, FirstRunStoresTheDefaultsAndEveryWriterKeepsWhatTheOthersWro
     Settings otherMode = changed;
     otherMode.Images_Display_Mode = 1;
     store.SaveResourceSetting(otherMode);
-    store.SaveProjectList(changed, {u"a"_s, u"b"_s, u"c"_s});
     store.SaveProjectList(changed, {u"new"_s, QString(1000, u'b')});
     IniSettingsBackend later(dir.filePath(u"settings.ini"_s));
     ProjectList projects;

@@ -29,8 +29,11 @@ struct HtmlLinksTest : CrawlTest, LinkSink {
 };
 } // namespace
 
-TEST(HtmlLinks, AttributeValuesInQuotesUpToABlankWithoutAmp)
+// "<img\t..." is a thumbnail of its anchor but no picture of the scan's own, so it shows what
+// the anchor handler alone queues. GIF and BMP pictures are switched off.
+TEST_F(HtmlLinksTest, WebsitePagesAndTheirAttributeValues)
 {
+    // A value in quotes up to a blank, without "amp;".
     for (const auto &[tag, value] : {std::pair{u"img SRC=\"P/A.JPG\" alt=x", u"P/A.JPG"},
                                      {u"img src='a.jpg' alt=x", u"a.jpg"},
                                      {u"img src=\"'a b.jpg'\"", u"a"},
@@ -38,12 +41,6 @@ TEST(HtmlLinks, AttributeValuesInQuotesUpToABlankWithoutAmp)
                                      {u"img lowsrc=low.gif src=b.jpg", u"low.gif"},
                                      {u"img src=x?a&aamp;mp;b\r\nalt", u"x?a&amp;b"}})
         EXPECT_EQ(GetAttributeValue(QString::fromUtf16(tag), "src="_L1), QString::fromUtf16(value));
-}
-
-// "<img\t..." is a thumbnail of its anchor but no picture of the scan's own, so it shows what
-// the anchor handler alone queues. GIF and BMP pictures are switched off.
-TEST_F(HtmlLinksTest, WebsitePages)
-{
     settings.GIF_Download = settings.BMP_Download = false;
     EXPECT_EQ(parse(ParseURLHtml, u"M0http://h/d/p.html",
                     u"<FRAME SRC=\"f.html\"><img src=\"/o.PNG\"><img src=no.php><imgsrc=c.jpg>"

@@ -7,18 +7,17 @@ using namespace Qt::StringLiterals;
 
 TEST(LinkQueue, LinksResolveAgainstThePageAndItsSite)
 {
-    const std::tuple<const char16_t *, const char16_t *, const char16_t *> cases[] = {
-        {u"http://h/a/b/p", u"x.html", u"http://h/a/b/x.html"},
-        {u"https://h/a/p", u"/x", u"https://h/x"},
-        {u"http://h/a/b/p", u"../../x", u"http://h/x"}, // every "../" leads to the root
-        {u"http://h/a/b/p", u"../", u""},
-        {u"http://h/a/p", u"JavaScript:go()", u""},
-        {u"http://h/a/p", u"HTTP://Other.Example", u"http://Other.Example/"},
-        {u"http://h", u"x", u"http://h/x"},
-        {u"http://h/HOSTED/u/v/p", u"x", u"http://h/HOSTED/x"}};
+    const std::tuple<QString, QString, QString> cases[] = {
+        {u"http://h/a/b/p"_s, u"x.html"_s, u"http://h/a/b/x.html"_s},
+        {u"https://h/a/p"_s, u"/x"_s, u"https://h/x"_s},
+        {u"http://h/a/b/p"_s, u"../../x"_s, u"http://h/x"_s}, // every "../" leads to the root
+        {u"http://h/a/b/p"_s, u"../"_s, u""_s},
+        {u"http://h/a/p"_s, u"JavaScript:go()"_s, u""_s},
+        {u"http://h/a/p"_s, u"HTTP://Other.Example"_s, u"http://Other.Example/"_s},
+        {u"http://h"_s, u"x"_s, u"http://h/x"_s},
+        {u"http://h/HOSTED/u/v/p"_s, u"x"_s, u"http://h/HOSTED/x"_s}};
     for (const auto &[base, link, resolved] : cases)
-        EXPECT_EQ(ResolveLink(QString::fromUtf16(base), QString::fromUtf16(link)),
-                  QString::fromUtf16(resolved));
+        EXPECT_EQ(ResolveLink(base, link), resolved) << base.toStdString();
     EXPECT_EQ(lowerCase(u"@AZ[`az{\u00C0"_s), u"@az[`az{\u00E0"_s);
     for (const auto &[address, offset] : {std::pair{u"http://g/i?q&START=29&", 20},
                                           {u"http://g/i?q&start=10&s", 10},
@@ -29,7 +28,7 @@ TEST(LinkQueue, LinksResolveAgainstThePageAndItsSite)
         EXPECT_EQ(ResultPageOffset(QString::fromUtf16(address)), offset) << offset;
 }
 
-TEST_F(CrawlTest, PageListsRefuseFragmentsMicrosoftOtherSitesAndEntriesOfEitherList)
+TEST_F(CrawlTest, EachListTakesOnlyWhatItsFiltersPassAndWhatItDoesNotHoldYet)
 {
     grab.KeywordSearchMode = false;
     MakeLinkExpand(context, u"http://h/"_s, 9);
@@ -50,10 +49,8 @@ TEST_F(CrawlTest, PageListsRefuseFragmentsMicrosoftOtherSitesAndEntriesOfEitherL
     grab.KeywordSearchMode = true;
     MakeLink(context, u"http://o/a"_s, 0);
     EXPECT_EQ(grab.LinkList.count(), 5) << "a keyword search goes anywhere";
-}
 
-TEST_F(CrawlTest, ResultPagesAreToldApartByOffsetAndCounted)
-{
+    // Result pages are told apart by their offset, and counted.
     grab.SeedCrawl(u"http://g/?q&start=0&"_s, settings);
     for (const QString &link : {u"http://g/?q&start=0&x"_s, u"http://g/?q&start=20&"_s,
                                 u"http://g/?dog&start=29&"_s, u"http://microsoft/?q&start=60&"_s})
@@ -62,10 +59,8 @@ TEST_F(CrawlTest, ResultPagesAreToldApartByOffsetAndCounted)
               "http://g/?q&start=0& http://g/?q&start=0&x http://g/?q&start=20&")
         << "the start address at index 0 is not compared";
     EXPECT_EQ(status.panelText(3), texts[TextId::PagesCountedWord] + u" 2"_s);
-}
 
-TEST_F(CrawlTest, SaveResourceDropsThumbnailsAndCutsToEmbeddedAddresses)
-{
+    // Pictures: thumbnails are dropped, an address that carries another is cut to it.
     // Each search for a further address starts as far in as the cut removed.
     for (const QString &address :
          {u"http://h/SMALL/a.jpg"_s, u"http://h/btn.gif"_s, u"http://h/ThumbNail.jpg"_s,

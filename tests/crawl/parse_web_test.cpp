@@ -32,10 +32,6 @@ struct ParseWebTest : CrawlTest, DownloadService, UpgradeOffer {
         engine.BeginDownload(requestAddress(key), key);
         ++(isPictureRequest(key) ? grab.PicturesInFlight : grab.PagesInFlight);
     }
-    void end(const QString &key, int status, const QByteArray &bytes = {}, qint64 size = 0)
-    {
-        Q_EMIT completed(key, status, bytes, size, DownloadFailure::None);
-    }
     // In flight (pages/pictures), [pending keys], status panel 1, [failures], dead-time resets.
     std::string state() const
     {
@@ -56,20 +52,6 @@ struct ParseWebTest : CrawlTest, DownloadService, UpgradeOffer {
     int offers = 0, resets = 0;
 };
 } // namespace
-
-TEST_F(ParseWebTest, RefusedRequestsLeaveTheCountsAsTheyWere)
-{
-    for (int i = 0; i < 6; ++i)
-        grab.RecordFailure(u"http://h/no/x.jpg"_s, status, texts);
-    status.showStatus(1, u"-"_s);
-    for (const auto &[key, accepted] :
-         {std::pair{u"M0http://h/no/p.html"_s, true}, {u"RRnot an address"_s, false}}) {
-        accept = accepted;
-        begin(key);
-        EXPECT_EQ(state(), "0/0 [] - [http://h/no/ 6] 0") << key.toStdString();
-    }
-    EXPECT_EQ(started, QStringList{u"RRnot an address"_s});
-}
 
 TEST_F(ParseWebTest, AFinishedDownloadIsAPictureByItsFirstByteOrAPageForItsParser)
 {
@@ -97,7 +79,7 @@ TEST_F(ParseWebTest, AFinishedDownloadIsAPictureByItsFirstByteOrAPageForItsParse
         offers = 0;
         const QString key = QString::fromLatin1(kind) + u"http://h/p"_s;
         begin(key);
-        end(key, Finished, bytes, announced);
+        Q_EMIT completed(key, Finished, bytes, announced, DownloadFailure::None);
         const Counts counts{QDir(folder.path()).entryList(QDir::Files).size(),
                             grab.LinkList.count(), grab.ExpandList.count(), offers};
         EXPECT_EQ(counts, queued) << n;
@@ -105,20 +87,33 @@ TEST_F(ParseWebTest, AFinishedDownloadIsAPictureByItsFirstByteOrAPageForItsParse
     }
 }
 
-TEST_F(ParseWebTest, FailuresCountOnceAgainstTheirFolderAndNoticesOnlyShowTheirStatus)
+// Refused requests leave the counts as they were; failures count once against their folder,
+// and failure notices only show their status.
+TEST_F(ParseWebTest, RefusedRequestsCountNothingAndFailuresCountOnceAgainstTheirFolder)
 {
+    for (int i = 0; i < 6; ++i)
+        grab.RecordFailure(u"http://h/no/x.jpg"_s, status, texts);
+    status.showStatus(1, u"-"_s);
+    for (const auto &[key, accepted] :
+         {std::pair{u"M0http://h/no/p.html"_s, true}, {u"RRnot an address"_s, false}}) {
+        accept = accepted;
+        begin(key);
+        EXPECT_EQ(state(), "0/0 [] - [http://h/no/ 6] 0") << key.toStdString();
+    }
+    EXPECT_EQ(started, QStringList{u"RRnot an address"_s});
+    accept = true;
     const QString a = u"RRhttp://h/f/a"_s, b = u"RRhttp://h/f/b"_s, p = u"M0http://h/p"_s;
     for (const QString &key : {a, b, p})
         begin(key);
     Q_EMIT progress(a, Failed, {});
-    EXPECT_EQ(state(), "1/1 [RRhttp://h/f/b M0http://h/p] text82 [] 0");
-    end(a, Failed);
-    end(b, Failed);
+    EXPECT_EQ(state(), "1/1 [RRhttp://h/f/b M0http://h/p] text82 [http://h/no/ 6] 0");
+    for (const QString &key : {a, b})
+        Q_EMIT completed(key, Failed, {}, 0, DownloadFailure::None);
     Q_EMIT progress(p, Redirecting, u"http://h/new"_s);
-    EXPECT_EQ(state(), "1/0 [M0http://h/p] text81 [http://h/f/ 2] 0");
+    EXPECT_EQ(state(), "1/0 [M0http://h/p] text81 [http://h/no/ 6 http://h/f/ 2] 0");
     EXPECT_EQ(grab.LinkList.at(1).Address, u"http://h/new"_s);
     EXPECT_TRUE(engine.CancelAllDownload());
-    end(p, Failed);
-    EXPECT_EQ(state(), "0/0 [] text84 [http://h/f/ 2] 0")
+    Q_EMIT completed(p, Failed, {}, 0, DownloadFailure::None);
+    EXPECT_EQ(state(), "0/0 [] text84 [http://h/no/ 6 http://h/f/ 2] 0")
         << "a notice after a cancel counts nothing";
 }

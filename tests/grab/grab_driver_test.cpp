@@ -68,15 +68,6 @@ struct GrabDriverTest : CrawlTest, EventPump, DownloadEngine {
 };
 } // namespace
 
-TEST(GrabDriver, PictureLimitsFollowTheFileNumbersStillFree)
-{
-    for (const auto &[free, limit, lowWater] :
-         {std::tuple{50, 50, 40}, {99, 100, 90}, {100, 100, 50}}) {
-        EXPECT_EQ(pictureLimitsFor(free).limit, limit) << free;
-        EXPECT_EQ(pictureLimitsFor(free).lowWater, lowWater) << free;
-    }
-}
-
 // Expand pages go first, then link pages, then pictures; the grab ends once the last picture
 // is in.
 TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicturesAtSixty)
@@ -95,8 +86,14 @@ TEST_F(GrabDriverTest, AKeywordSearchWaitsForEveryResultPageACrawlTurnsToPicture
     }
 }
 
+// The limits follow the file numbers still free.
 TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheLowWaterMark)
 {
+    for (const auto &[free, limit, lowWater] :
+         {std::tuple{50, 50, 40}, {99, 100, 90}, {100, 100, 50}}) {
+        EXPECT_EQ(pictureLimitsFor(free).limit, limit) << free;
+        EXPECT_EQ(pictureLimitsFor(free).lowWater, lowWater) << free;
+    }
     onYield = [this] { // the start page names one more page once it is in
         if (grab.LinkList.count() == 1 && grab.PagesInFlight == 0 && grab.LinkList.Next == 1)
             grab.LinkList.append({u"http://site/next"_s, 1});
@@ -111,30 +108,9 @@ TEST_F(GrabDriverTest, PicturesInFlightStayWithinTheLimitAndPagesResumeBelowTheL
     EXPECT_EQ(inFlightThen.back().second, 50);
 }
 
-// A stopped grab keeps its project file; the next run asks whether to resume it (no).
-TEST_F(GrabDriverTest, EachEndingShowsItsMessageAndPutsBackTheGrabCaption)
-{
-    for (const auto &[windowOpen, networkLost, captionAtStop, ending, message] :
-         {std::tuple{false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
-          {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
-          {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage}}) {
-        status.MainWindowOpen = windowOpen;
-        status.setGrabCaption(texts[TextId::StopCaption]);
-        onYield = [&] {
-            status.setGrabCaption(texts[captionAtStop]);
-            network.alive = !networkLost;
-            grab.StopRequested = !networkLost;
-            driver.tmrAlarm_Timer();
-        };
-        seed(5, 0);
-        EXPECT_EQ(driver.RunGrabbing(), ending);
-        EXPECT_EQ(messages.shown.back().text, texts[message]);
-        EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
-        EXPECT_EQ(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u' '), windowOpen);
-    }
-}
-
-TEST_F(GrabDriverTest, TheAlarmCountsDeadTimeWhileGrabbingAndStopsAGrabWhenTheNetworkGoes)
+// The alarm counts dead time only while grabbing and stops a grab when the network goes; a
+// stopped grab keeps its project file, and the next run asks whether to resume it (no).
+TEST_F(GrabDriverTest, TheAlarmAndEachEndingWithItsMessageAndTheGrabCaptionPutBack)
 {
     const auto ticks = [&](int n) {
         for (int i = 0; i < n; ++i)
@@ -150,4 +126,22 @@ TEST_F(GrabDriverTest, TheAlarmCountsDeadTimeWhileGrabbingAndStopsAGrabWhenTheNe
     EXPECT_EQ(ticks(1), 1);
     network.alive = false;
     EXPECT_TRUE(ticks(1) == 1 && grab.StopRequested);
+
+    for (const auto &[windowOpen, networkLost, captionAtStop, ending, message] :
+         {std::tuple{false, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedMessage},
+          {true, false, TextId::GrabCaption, Ending::Stopped, TextId::StoppedByUserMessage},
+          {true, true, TextId::StopCaption, Ending::NetworkLost, TextId::NetworkLostMessage}}) {
+        status.MainWindowOpen = windowOpen;
+        onYield = [&] {
+            status.setGrabCaption(texts[captionAtStop]);
+            network.alive = !networkLost;
+            grab.StopRequested = !networkLost;
+            driver.tmrAlarm_Timer();
+        };
+        seed(5, 0);
+        EXPECT_EQ(driver.RunGrabbing(), ending);
+        EXPECT_EQ(messages.shown.back().text, texts[message]);
+        EXPECT_EQ(status.grabCaption(), texts[TextId::GrabCaption]);
+        EXPECT_EQ(status.panelText(1).startsWith(texts[TextId::GrabEnded] + u' '), windowOpen);
+    }
 }

@@ -26,15 +26,6 @@ QString save(const QTemporaryDir &dir, const char *name, QSize size, QColor colo
 }
 } // namespace
 
-TEST(ThumbnailSize, FitsIntoEightyWithoutEnlargingHalvesToEven)
-{
-    const std::pair<PictureSize, QSize> cases[] = {
-        {{81, 81}, {80, 80}}, {{80, 80}, {80, 80}}, {{80, 81}, {79, 80}}, {{81, 80}, {80, 79}},
-        {{160, 5}, {80, 2}},  {{160, 7}, {80, 4}},  {{0, 0}, {0, 0}}};
-    for (const auto &[picture, expected] : cases)
-        EXPECT_EQ(thumbnailSize(picture), expected) << picture.Width << "x" << picture.Height;
-}
-
 // png.jpg is a PNG, red on its left half and transparent on its right; it is fitted into an
 // 80 x 80 canvas over green.
 TEST(PictureLoader, DecodesOverWhiteWhateverTheNameAndRefusesWhatItCannot)
@@ -65,35 +56,40 @@ TEST(PictureLoader, DecodesOverWhiteWhateverTheNameAndRefusesWhatItCannot)
 // when it changed, and the cache keeps no more than its capacity.
 TEST(ThumbnailCache, DecodesReducedAndOnlyWhatChanged)
 {
-    for (int threads : {0, 2}) {
-        QTemporaryDir dir;
-        const QString a = save(dir, "a.bmp", {20, 10}, Qt::red);
-        const QString b = save(dir, "b.jpg", {2000, 500}, Qt::blue, "JPEG");
-        const QString c = save(dir, "c.gif", {}, {}, nullptr);
-        QtEventPump events;
-        ThumbnailCache cache(2, threads);
-        cache.prefetch({a, b});
-        EXPECT_EQ(cache.get(a, events).picture, (PictureSize{20, 10})) << threads;
-        const Thumbnail wide = cache.get(b, events);
-        EXPECT_EQ(wide.picture, (PictureSize{2000, 500}));
-        ASSERT_EQ(wide.image.size(), QSize(80, 20));
-        EXPECT_GT(wide.image.pixelColor(40, 10).blue(), 240);
-        cache.prefetch({a, b});
-        cache.get(a, events);
-        EXPECT_EQ(cache.decodes(), 2) << "an unchanged file is not decoded again";
+    // A thumbnail fits into 80 x 80 without enlarging, the reduced side rounded halves to even.
+    const std::pair<PictureSize, QSize> cases[] = {
+        {{81, 81}, {80, 80}}, {{80, 80}, {80, 80}}, {{80, 81}, {79, 80}}, {{81, 80}, {80, 79}},
+        {{160, 5}, {80, 2}},  {{160, 7}, {80, 4}},  {{0, 0}, {0, 0}}};
+    for (const auto &[picture, expected] : cases)
+        EXPECT_EQ(thumbnailSize(picture), expected) << picture.Width << "x" << picture.Height;
+    QTemporaryDir dir;
+    const QString a = save(dir, "a.bmp", {20, 10}, Qt::red);
+    const QString b = save(dir, "b.jpg", {2000, 500}, Qt::blue, "JPEG");
+    const QString c = save(dir, "c.gif", {}, {}, nullptr);
+    QtEventPump events;
+    ThumbnailCache cache(2, 2);
+    cache.prefetch({a, b});
+    EXPECT_EQ(cache.get(a, events).picture, (PictureSize{20, 10}));
+    const Thumbnail wide = cache.get(b, events);
+    EXPECT_EQ(wide.picture, (PictureSize{2000, 500}));
+    ASSERT_EQ(wide.image.size(), QSize(80, 20));
+    EXPECT_GT(wide.image.pixelColor(40, 10).blue(), 240);
+    cache.prefetch({a, b});
+    cache.get(a, events);
+    EXPECT_EQ(cache.decodes(), 2) << "an unchanged file is not decoded again";
 
-        save(dir, "a.bmp", {20, 10}, Qt::blue); // as many bytes, a second later
-        QFile replaced(a);
-        ASSERT_TRUE(replaced.open(QIODevice::ReadWrite) &&
-                    replaced.setFileTime(QDateTime::currentDateTime().addSecs(1),
-                                         QFileDevice::FileModificationTime));
-        replaced.close();
-        EXPECT_EQ(cache.get(a, events).image.pixelColor(0, 0), QColor(Qt::blue));
-        EXPECT_TRUE(cache.get(c, events).image.isNull()); // pushes b out
-        cache.get(b, events);
-        EXPECT_EQ(cache.decodes(), 5);
-    }
-    QTemporaryDir dir; // a palette of two colours survives the reduction
+    save(dir, "a.bmp", {20, 10}, Qt::blue); // as many bytes, a second later
+    QFile replaced(a);
+    ASSERT_TRUE(replaced.open(QIODevice::ReadWrite) &&
+                replaced.setFileTime(QDateTime::currentDateTime().addSecs(1),
+                                     QFileDevice::FileModificationTime));
+    replaced.close();
+    EXPECT_EQ(cache.get(a, events).image.pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_TRUE(cache.get(c, events).image.isNull()); // pushes b out
+    cache.get(b, events);
+    EXPECT_EQ(cache.decodes(), 5);
+
+    // A palette of two colours survives the reduction.
     QImage twoColours(200, 100, QImage::Format_Mono);
     twoColours.setColorTable({qRgb(255, 0, 0), qRgb(255, 255, 255)});
     twoColours.fill(0);
