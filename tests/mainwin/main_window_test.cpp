@@ -149,14 +149,15 @@ TEST_F(MainWindowTest, PanelEnablesTheLimitsByTheFormatsAndChecksEveryFieldAsItC
 {
     Settings &s = state.settings;
     s.GIF_Download = s.JPG_Download = s.JPEG_Download = s.BMP_Download = s.PNG_Download = false;
-    s.Limited_Images_Resolution = s.Limited_Images_Size = true;
+    s.Limited_Images_Resolution = true; // the file size limit stays off, as on a first run
     ocxResource &p = open().panel();
-    // Each box and some of its dependants.
-    const QWidget *parts[] = {p.chkImageSize,     p.txtImageWidth,    p.lblHeightPixel,
-                              p.chkImageFileSize, p.txtImageFileSize, p.lblImageKB};
-    const auto expectEnabled = [&parts](bool enabled) {
-        for (const QWidget *part : parts)
-            EXPECT_EQ(part->isEnabled(), enabled) << part->metaObject()->className();
+    // Each box and some of its dependants, and whether a ticked format enables them.
+    const std::pair<const QWidget *, bool> parts[] = {
+        {p.chkImageSize, true},     {p.txtImageWidth, true},     {p.lblHeightPixel, true},
+        {p.chkImageFileSize, true}, {p.txtImageFileSize, false}, {p.lblImageKB, false}};
+    const auto expectEnabled = [&parts](bool formats) {
+        for (const auto &[part, ticked] : parts)
+            EXPECT_EQ(part->isEnabled(), formats && ticked) << part->metaObject()->className();
     };
     expectEnabled(false);
     p.chkImage[4]->click(); // the first format ticked
@@ -164,7 +165,7 @@ TEST_F(MainWindowTest, PanelEnablesTheLimitsByTheFormatsAndChecksEveryFieldAsItC
     expectEnabled(true);
     p.chkImage[4]->click(); // the last format cleared
     expectEnabled(false);
-    EXPECT_TRUE(s.Limited_Images_Resolution && s.Limited_Images_Size);
+    EXPECT_TRUE(s.Limited_Images_Resolution && !s.Limited_Images_Size);
 
     // Every field is checked as it changes; one remembered text serves them all.
     p.txtImageFileSize->setText(QString::number(ocxResource::LargestFileSize + 1));
@@ -188,10 +189,9 @@ TEST_F(MainWindowTest, PanelEnablesTheLimitsByTheFormatsAndChecksEveryFieldAsItC
 TEST_F(MainWindowTest, StripPageLabelButtonsAndSlotsFollowTheFileCountAndTheClicks)
 {
     const std::tuple<int, const char *, const char *, bool, bool, int> cases[] = {
-        {0, "", "0/0", false, false, 0},   {5, "", "1/1", false, false, 5},
-        {6, "", "1/2", false, true, 5},    {6, "f", "2/2", true, false, 1},
-        {11, "l", "3/3", true, false, 1},  {11, "lb", "2/3", true, true, 5},
-        {11, "l1", "1/3", false, true, 5},
+        {0, "", "0/0", false, false, 0},  {5, "", "1/1", false, false, 5},
+        {6, "", "1/2", false, true, 5},   {6, "f", "2/2", true, false, 1},
+        {11, "lb", "2/3", true, true, 5}, {11, "l1", "1/3", false, true, 5},
     };
     for (const auto &[files, clicks, caption, back, forward, slots] : cases) {
         frmResource &w = openOn(files);
