@@ -126,14 +126,14 @@ void SaveProject(const GrabState &grab)
     writeFileAtomically(grab.ProjectFilePath, contents, true);
 }
 
-bool LoadProject(CrawlContext &context)
+bool LoadProject(CrawlContext &context, qint64 maxBytes)
 {
     // Read with a limit: an oversized file, or one linked to an endless device, is not resumed.
     QFile file(context.grab.ProjectFilePath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxProjectFileBytes)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxBytes)
         return false;
-    const QByteArray contents = file.read(MaxProjectFileBytes + 1);
-    if (contents.size() > MaxProjectFileBytes)
+    const QByteArray contents = file.read(maxBytes + 1);
+    if (contents.size() > maxBytes)
         return false;
 
     // The lines end with CR LF; the end of the last line is not a line of its own.

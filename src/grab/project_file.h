@@ -29,6 +29,6 @@ inline constexpr qint64 MaxProjectFileBytes = qint64{256} * 1024 * 1024;
 
 // Feeds the stored addresses back through the admission routines and restores the next
 // indexes, each lowered to its list's count. A file that is missing or does not begin with
-// the identification line, or is larger than MaxProjectFileBytes, loads nothing. Returns true
-// when the file was read.
-bool LoadProject(CrawlContext &context);
+// the identification line, or is larger than maxBytes, loads nothing. Returns true when the
+// file was read.
+bool LoadProject(CrawlContext &context, qint64 maxBytes = MaxProjectFileBytes);

@@ -94,14 +94,17 @@ TEST_F(ParseWebTest, RefusedRequestsCountNothingAndFailuresCountOnceAgainstTheir
     for (int i = 0; i < 6; ++i)
         grab.RecordFailure(u"http://h/no/x.jpg"_s, status, texts);
     status.showStatus(1, u"-"_s);
-    for (const auto &[key, accepted] :
-         {std::pair{u"M0http://h/no/p.html"_s, true}, {u"RRnot an address"_s, false}}) {
+    for (const auto &[key, accepted, stop] : {std::tuple{u"M0http://h/no/p.html"_s, true, false},
+                                              {u"RRnot an address"_s, false, false},
+                                              {u"M0http://h/stop"_s, true, true}}) {
+        grab.StopRequested = stop;
         accept = accepted;
         begin(key);
         EXPECT_EQ(state(), "0/0 [] - [http://h/no/ 6] 0") << key.toStdString();
     }
     EXPECT_EQ(started, QStringList{u"RRnot an address"_s});
     accept = true;
+    grab.StopRequested = false;
     const QString a = u"RRhttp://h/f/a"_s, b = u"RRhttp://h/f/b"_s, p = u"M0http://h/p"_s;
     for (const QString &key : {a, b, p})
         begin(key);

@@ -3,6 +3,7 @@
 #include "support/crawl_state.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -31,7 +32,9 @@ TEST_F(CrawlTest, ProjectListsComeBackAtDepthZeroAndAForeignOrHugeFileLoadsNothi
     grab.ResourceList.Next = 5;
     SaveProject(grab);
     grab.SeedCrawl(u"http://h/"_s, settings);
-    ASSERT_TRUE(LoadProject(context));
+    const qint64 saved = QFileInfo(grab.ProjectFilePath).size();
+    EXPECT_FALSE(LoadProject(context, saved - 1));
+    ASSERT_TRUE(LoadProject(context, saved));
     EXPECT_EQ(listed(grab.LinkList), "http://h/ http://h/a.html") << "no start twice";
     EXPECT_EQ(grab.LinkList.at(1).Depth, 0);
     EXPECT_EQ(listed(grab.ExpandList), "http://h/deep.html");

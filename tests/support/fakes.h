@@ -17,37 +17,21 @@
 #include <deque>
 #include <stdexcept>
 
-// The next scripted answer, or the given one once the script has run out.
-template <typename T> T nextAnswer(std::deque<T> &answers, T whenNone)
-{
-    if (answers.empty())
-        return whenNone;
-    T answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
-}
-
-// Records every message and answers questions from a script (No once the script runs out).
+// Records every message and question; answers No to every question.
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
     struct Shown {
         QString text;
-        Icon icon;
-        bool question;
     };
 
-    void showMessage(const QString &text, Icon icon) override
+    void showMessage(const QString &text, Icon) override { shown.push_back({text}); }
+    bool askYesNo(const QString &text, Icon) override
     {
-        shown.push_back({text, icon, false});
-    }
-    bool askYesNo(const QString &text, Icon icon) override
-    {
-        shown.push_back({text, icon, true});
-        return nextAnswer(answers, false);
+        shown.push_back({text});
+        return false;
     }
 
     std::vector<Shown> shown;
-    std::deque<bool> answers;
 };
 
 class FakeTray final : public TrayIcon {
@@ -57,7 +41,6 @@ public:
     {
         if (throwOnAdd)
             throw std::runtime_error("the notification area refused the icon");
-        ++addCount;
         visible = true;
         menu = trayMenu;
     }
@@ -66,7 +49,6 @@ public:
     bool available = true;
     bool throwOnAdd = false;
     bool visible = false;
-    int addCount = 0;
     QMenu *menu = nullptr;
 };
 
@@ -107,16 +89,17 @@ public:
     bool alive = true;
 };
 
-// Records the start folder of every pick and answers from a script (a cancel once the script
-// runs out).
+// Answers from a script (a cancel once the script runs out).
 class ScriptedFolderPicker final : public FolderPicker {
 public:
-    QString BrowseForFolder(QWidget *, const QString &startFolder) override
+    QString BrowseForFolder(QWidget *, const QString &) override
     {
-        startFolders.append(startFolder);
-        return nextAnswer(answers, QString());
+        if (answers.empty())
+            return {};
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
-    QStringList startFolders;
     std::deque<QString> answers;
 };
 
