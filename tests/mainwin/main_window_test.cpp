@@ -129,6 +129,15 @@ TEST_F(MainWindowTest, LoadWhileClosedFitsTheCaptionsLeavesTheCountsAndHideWaits
     }
 }
 
+TEST_F(MainWindowTest, APictureFolderThatIsAPlainFileFallsBackToTheProgramFolder)
+{
+    state.settings.Download_File_Folder = folder.filePath(u"english.lan"_s);
+    open();
+    EXPECT_EQ(std::tuple(state.settings.Download_File_Folder, state.files.ListedFolder,
+                         panel().txtFileFolder->text()),
+              std::tuple(state.projectFolder, state.projectFolder, state.projectFolder));
+}
+
 TEST_F(MainWindowTest, HistoryPickOffersItsSearchADeleteIsStoredAndAnUnchangedOneIsNot)
 {
     state.projects = {u"a"_s, u"b"_s};

@@ -103,14 +103,8 @@ public:
     std::deque<QString> answers;
 };
 
-// Stands in for the desktop trash: removes the file, or refuses and leaves it where it is.
+// Stands in for the desktop trash: removes the file.
 class FakeTrash final : public Trash {
 public:
-    bool RecycleFile(const QString &path) override
-    {
-        asked.append(path);
-        return !refuse && QFile::remove(path);
-    }
-    QStringList asked;
-    bool refuse = false;
+    bool RecycleFile(const QString &path) override { return QFile::remove(path); }
 };
