@@ -44,13 +44,6 @@ FolderListing::~FolderListing()
     pool_.waitForDone();
 }
 
-bool FolderListing::upToDate(const QString &folder, const QString &pattern,
-                             const QDateTime &modified) const
-{
-    return last_ && last_->settled && modified.isValid() && last_->modified == modified &&
-           last_->folder == folder && last_->pattern == pattern;
-}
-
 std::optional<QStringList> FolderListing::latest(const QString &folder, const QString &pattern)
 {
     listingOf(folder, pattern);
@@ -76,10 +69,9 @@ std::shared_ptr<FolderListing::Job> FolderListing::listingOf(const QString &fold
                                                              const QString &pattern)
 {
     const QDateTime modified = modifiedTime(folder);
-    if (upToDate(folder, pattern, modified))
+    if (last_ && last_->settled && last_->sees(folder, pattern, modified))
         return nullptr;
-    if (pending_ && pending_->listing.folder == folder && pending_->listing.pattern == pattern &&
-        pending_->listing.modified == modified && modified.isValid())
+    if (pending_ && pending_->listing.sees(folder, pattern, modified))
         return pending_;
 
     auto job = std::make_shared<Job>();

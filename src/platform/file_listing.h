@@ -59,6 +59,12 @@ private:
         QDateTime modified;
         bool settled = false;
         QStringList names;
+
+        // Taken of folder with pattern while its modification time was the one given.
+        bool sees(const QString &f, const QString &p, const QDateTime &m) const
+        {
+            return m.isValid() && modified == m && folder == f && pattern == p;
+        }
     };
     struct Job {
         Listing listing;
@@ -66,7 +72,6 @@ private:
         bool done = false;
     };
 
-    bool upToDate(const QString &folder, const QString &pattern, const QDateTime &modified) const;
     std::shared_ptr<Job> listingOf(const QString &folder, const QString &pattern);
     void finish(const std::shared_ptr<Job> &job);
 
