@@ -2,8 +2,9 @@
 // five 6000 x 4000 JPEG photos: the first build with nothing listed or decoded yet (the window
 // opening on the folder), a tick with nothing changed, and the longest time the event loop
 // waited meanwhile. Beside them, the same tick done the old way: every slot decoded at the
-// picture's own size on the window's thread, on every tick. The pictures are made in a temporary folder when the program starts; the
-// timed ticks find it unchanged for some seconds, as after a grab.
+// picture's own size on the window's thread, on every tick. The pictures are made in a temporary
+// folder when the program starts; the timed ticks find it unchanged for some seconds, as after a
+// grab.
 //
 // Counters: decodes and listings per tick; longest_block_ms, the longest gap between two runs
 // of the event loop seen by a 1 ms probe timer during the tick, and longest_work_ms, the most
@@ -140,8 +141,7 @@ struct Strip : MainWindowRig {
     void tick()
     {
         const QString &folder = state.settings.Download_File_Folder;
-        state.files.assign(
-            folder, *host.listing->latest(folder, QString::fromLatin1(PictureFiles::Pattern)));
+        state.files.assign(folder, *host.listing->latest(folder, PictureFiles::pattern()));
         clampThumbPage(state.files, host.pump);
         window->ThumbView_Load();
     }

@@ -7,7 +7,7 @@
 
 void PictureFiles::refresh(const FileListing &listing, const QString &folder)
 {
-    assign(folder, listing.list(folder, QString::fromLatin1(Pattern)));
+    assign(folder, listing.list(folder, pattern()));
 }
 
 void PictureFiles::assign(const QString &folder, QStringList names)

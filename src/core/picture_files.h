@@ -9,6 +9,7 @@ class FileListing;
 // share about it. One object per process, owned by AppState.
 struct PictureFiles {
     static constexpr const char *Pattern = "*.jpeg;*.jpg;*.bmp;*.gif;*.png";
+    static QString pattern() { return QString::fromLatin1(Pattern); }
 
     QString ListedFolder; // the folder the list points at
     QStringList entries;  // file names without folder, sorted by name ignoring case

@@ -82,8 +82,8 @@ void frmResource::showPictureFolder(const QString &folder)
 {
     PictureFiles &files = state_.files;
     const QPointer<frmResource> alive(this);
-    QStringList names = host_.folderListing().current(
-        folder, QString::fromLatin1(PictureFiles::Pattern), host_.events());
+    QStringList names =
+        host_.folderListing().current(folder, PictureFiles::pattern(), host_.events());
     if (!alive)
         return;
     files.assign(folder, std::move(names));

@@ -229,7 +229,7 @@ void frmAmbrola::tmrRefreshThumbView_Timer()
     Settings &settings = state_.settings;
     if (QFileInfo(settings.Download_File_Folder).isDir()) {
         const QString folder = settings.Download_File_Folder;
-        const QString pattern = QString::fromLatin1(PictureFiles::Pattern);
+        const QString pattern = PictureFiles::pattern();
         std::optional<QStringList> names = folderListing_.latest(folder, pattern);
         // A folder not listed before is waited for: the old names belong to another folder.
         if (!names)

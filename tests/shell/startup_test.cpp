@@ -235,9 +235,7 @@ TEST_F(ThumbRefreshTest, APictureShowsOnceListedAndLeavesWhenDeleted)
 {
     ambrola->tmrRefreshThumbView.setInterval(60000); // no tick during the test
     const QString folderPath = state->settings.Download_File_Folder;
-    const auto list = [&] {
-        ambrola->folderListing().latest(folderPath, QString::fromLatin1(PictureFiles::Pattern));
-    };
+    const auto list = [&] { ambrola->folderListing().latest(folderPath, PictureFiles::pattern()); };
     QFile file(folderPath + u"/a.jpg"_s);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
                 file.write(HttpTestServer::picture("JPG", 30, 20)) > 0);
